@@ -1,0 +1,30 @@
+#pragma once
+
+#include "calc/float_fault.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kolvart {
+
+// The coil that the search settled on, as the texts of the three result boxes.
+struct CoilDesign {
+    std::string diameter; // text for txtSpD2: the coil diameter, in half millimetres
+    std::string length;   // text for txtSpL: the coil length, to a tenth of a millimetre
+    std::string turns;    // text for txtAW: the number of turns, to a tenth
+    int passes;           // passes of the search, the fitting one included
+};
+
+// Designs a close-wound single-layer air-core coil from the three entry texts:
+// coil diameter (mm), wire thickness (mm) and self-inductance (microhenry).
+// decimalSeparator is the one the result texts use; the entry texts always
+// take a point.
+//
+// Returns no value when the diameter or the wire thickness is zero or the
+// inductance is below 0.001 microhenry. Throws FloatingPointError at the
+// first floating-point fault (division by zero, overflow, invalid argument).
+std::optional<CoilDesign> Bereken(std::string_view spD, std::string_view dd, std::string_view zi,
+                                  std::string_view decimalSeparator = ".");
+
+} // namespace kolvart
