@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Kolvart developer commands. Each one first installs, with apt, whatever
+# Debian packages it needs and the machine lacks, and says which.
+#
+#   ./dev.sh run         build and start the program
+#   ./dev.sh test        build with warnings as errors and run the whole test suite
+#   ./dev.sh sanitize    the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./dev.sh screenshot  start the program under Xvfb and write docs/screenshot.png
+#   ./dev.sh bench       build and run the benchmarks
+#   ./dev.sh deb         build the Debian package into build/release
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Packages to build the program and its tests, and to run the tests that
+# start their own X server and printer service.
+build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
+    qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2)
+test_packages=(xvfb xauth x11-utils xdotool imagemagick cups cups-client cups-bsd
+    printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
+    clang libclang-rt-14-dev python3 dpkg-dev file)
+
+install_missing() {
+    local missing=()
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return
+    fi
+    echo "dev.sh: installing ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+jobs=$(nproc)
+
+build() { # preset
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$jobs"
+}
+
+case "${1:-}" in
+run)
+    install_missing "${build_packages[@]}"
+    build default
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "dev.sh: built build/default/kolvart, but there is no display to show its window on (DISPLAY is not set)."
+        exit 0
+    fi
+    exec build/default/kolvart
+    ;;
+test)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    build ci
+    ctest --preset ci -j "$jobs"
+    ;;
+sanitize)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    build sanitize
+    ctest --preset sanitize -j "$jobs"
+    ;;
+screenshot)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    build default
+    mkdir -p docs
+    tools/screenshot.sh build/default/kolvart docs/screenshot.png
+    ;;
+bench)
+    install_missing "${build_packages[@]}" "${test_packages[@]}"
+    build default
+    build/default/bench/calc_bench
+    ;;
+deb)
+    install_missing "${build_packages[@]}" dpkg-dev file
+    build release
+    (cd build/release && cpack -G DEB)
+    ;;
+*)
+    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac

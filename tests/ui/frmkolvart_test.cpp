@@ -1,0 +1,462 @@
+// The main window driven as a user would: keys, clicks and what they leave.
+#include "ui/desktop.h"
+#include "ui/frmkolvart.h"
+#include "ui/twips.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QTest>
+#include <QTimer>
+
+using kolvart::frmKolvart;
+using kolvart::twipsRect;
+
+namespace {
+
+// Counts beeps and program ends instead of making them.
+class FakeDesktop : public kolvart::Desktop {
+public:
+    FakeDesktop(int& beeps, int& ends)
+        : beeps_(beeps)
+        , ends_(ends) {}
+    void beep() override { ++beeps_; }
+    void endProgram() override { ++ends_; }
+
+private:
+    int& beeps_;
+    int& ends_;
+};
+
+// One key as the user presses it: the key, its modifiers and the text the
+// platform attaches (a null text means "as QTest makes it").
+struct Key {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+    QString text = QString();
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Key>)
+
+class FrmKolvartTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsEmptyCentredWithTheCaretInTheDiameter();
+    void placesEveryControl_data();
+    void placesEveryControl();
+    void usesTheFontsOfItsCaptions();
+    void clipsNoCaption();
+    void namesEveryBoxAndButtonForScreenReaders();
+    void tabWalksTheFocusCycle();
+    void enterWalksTheEntryRing();
+    void filtersKeys_data();
+    void filtersKeys();
+    void deleteStillEditsAResultBox();
+    void typicalRoad();
+    void accessKeysWorkFromAnyBox();
+    void failingGuardChangesNothing();
+    void faultIsReportedAndChangesNothing();
+    void modalBoxDoesNotActivateAgain();
+    void stopEndsTheProgram();
+
+private:
+    template <typename T> T* child(const char* name) const {
+        T* widget = window_->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no child %s", name);
+        return widget;
+    }
+    QLineEdit* box(const char* name) const { return child<QLineEdit>(name); }
+    void press(QWidget* target, const Key& key);
+    // Runs check() on the message box that the next modal loop opens, then closes it.
+    void whenMessageBoxOpens(std::function<void(QMessageBox*)> check);
+
+    std::unique_ptr<frmKolvart> window_;
+    int beeps_ = 0;
+    int ends_ = 0;
+};
+
+void FrmKolvartTest::init() {
+    beeps_ = 0;
+    ends_ = 0;
+    window_ = std::make_unique<frmKolvart>(std::make_unique<FakeDesktop>(beeps_, ends_));
+    window_->showCentred();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+}
+
+void FrmKolvartTest::cleanup() {
+    window_.reset();
+}
+
+void FrmKolvartTest::press(QWidget* target, const Key& key) {
+    if (key.text.isNull()) {
+        QTest::keyClick(target, key.key, key.modifiers);
+        return;
+    }
+    // An event as the X11 platform makes it, with its own text.
+    QKeyEvent pressEvent(QEvent::KeyPress, key.key, key.modifiers, key.text);
+    QApplication::sendEvent(target, &pressEvent);
+    QKeyEvent releaseEvent(QEvent::KeyRelease, key.key, key.modifiers, key.text);
+    QApplication::sendEvent(target, &releaseEvent);
+}
+
+void FrmKolvartTest::whenMessageBoxOpens(std::function<void(QMessageBox*)> check) {
+    // Polls, since a click by access key comes a moment after the key.
+    auto* poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, [poll, check] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        check(box);
+        box->accept();
+    });
+    poll->start(10);
+}
+
+void FrmKolvartTest::startsEmptyCentredWithTheCaretInTheDiameter() {
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Berekenen van luchtspoeltjes"));
+    for (const char* name : {"txtSpD", "txtDD", "txtZI", "txtSpD2", "txtSpL", "txtAW"})
+        QVERIFY2(box(name)->text().isEmpty(), name);
+    QCOMPARE(QApplication::focusWidget(), box("txtSpD"));
+    const QRect screen = window_->screen()->availableGeometry();
+    QVERIFY(qAbs(window_->frameGeometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(window_->frameGeometry().center().y() - screen.center().y()) <= 1);
+    QCOMPARE(window_->size(), QSize(kolvart::twips(5316), kolvart::twips(4632)));
+    QCOMPARE(window_->minimumSize(), window_->maximumSize());
+    QVERIFY(!window_->windowIcon().isNull());
+}
+
+void FrmKolvartTest::placesEveryControl_data() {
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRect>("geometry");
+    const auto row = [](const char* name, const char* container, QRect geometry) {
+        QTest::newRow(name) << QString::fromLatin1(container) << geometry;
+    };
+    row("Label1", "frmKolvart", twipsRect(120, 120, 5055, 375));
+    row("Line2", "frmKolvart", QRect(kolvart::twips(120), kolvart::twips(480), 336, 1));
+    row("Frame2", "frmKolvart", twipsRect(120, 600, 5052, 1575));
+    row("Label2", "Frame2", twipsRect(120, 360, 3252, 252));
+    row("txtSpD", "Frame2", twipsRect(3480, 360, 1335, 285));
+    row("Label3", "Frame2", twipsRect(120, 720, 3132, 252));
+    row("txtDD", "Frame2", twipsRect(3480, 720, 1335, 285));
+    row("Label4", "Frame2", twipsRect(120, 1080, 3132, 252));
+    row("txtZI", "Frame2", twipsRect(3480, 1080, 1335, 285));
+    row("Frame1", "frmKolvart", twipsRect(120, 2280, 5052, 1575));
+    row("Label7", "Frame1", twipsRect(120, 360, 3012, 252));
+    row("txtSpD2", "Frame1", twipsRect(3480, 360, 1335, 285));
+    row("Label6", "Frame1", twipsRect(120, 720, 3132, 252));
+    row("txtSpL", "Frame1", twipsRect(3480, 720, 1335, 285));
+    row("Label8", "Frame1", twipsRect(120, 1080, 3012, 252));
+    row("txtAW", "Frame1", twipsRect(3480, 1080, 1335, 285));
+    row("cmdAfdruk", "frmKolvart", twipsRect(480, 4080, 975, 375));
+    row("cmdStoppen", "frmKolvart", twipsRect(2160, 4080, 975, 375));
+    row("cmdBereken", "frmKolvart", twipsRect(3840, 4080, 975, 375));
+}
+
+void FrmKolvartTest::placesEveryControl() {
+    QFETCH(QString, container);
+    QFETCH(QRect, geometry);
+    auto* widget = child<QWidget>(QTest::currentDataTag());
+    QCOMPARE(widget->parentWidget()->objectName(), container);
+    QCOMPARE(widget->geometry(), geometry);
+    QVERIFY(widget->isVisible());
+}
+
+void FrmKolvartTest::usesTheFontsOfItsCaptions() {
+    const QString standIn = QFontInfo(child<QLabel>("Label2")->font()).family();
+    QVERIFY2(standIn == QLatin1String("Liberation Sans") || standIn == QLatin1String("Arimo"),
+             qPrintable(standIn));
+    for (const char* name : {"Frame1", "Frame2", "Label1", "Label2", "Label3", "Label4", "Label6",
+                             "Label7", "Label8"}) {
+        const QFont font = child<QWidget>(name)->font();
+        const bool bold = name[0] == 'F' || QByteArray(name) == "Label1";
+        QCOMPARE(QFontInfo(font).family(), standIn);
+        QCOMPARE(font.pointSizeF(), 9.6);
+        QCOMPARE(font.weight(), bold ? QFont::Bold : QFont::Normal);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+    }
+    // Boxes and buttons keep the platform's font, also inside the bold frames.
+    const QFont platform = QApplication::font();
+    for (const char* name : {"txtSpD", "txtAW", "cmdBereken"}) {
+        const QFont font = child<QWidget>(name)->font();
+        QCOMPARE(font.family(), platform.family());
+        QCOMPARE(font.weight(), platform.weight());
+        QCOMPARE(font.pointSizeF(), platform.pointSizeF());
+    }
+}
+
+void FrmKolvartTest::clipsNoCaption() {
+    for (QLabel* label : window_->findChildren<QLabel*>()) {
+        const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        QVERIFY2(needed <= label->contentsRect().width(),
+                 qPrintable(QStringLiteral("%1 needs %2 of %3 px")
+                                .arg(label->objectName())
+                                .arg(needed)
+                                .arg(label->contentsRect().width())));
+        QVERIFY(QFontMetrics(label->font()).height() <= label->height());
+    }
+    for (QGroupBox* frame : window_->findChildren<QGroupBox*>()) {
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        option.lineWidth = 1;
+        const QRect label = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                           QStyle::SC_GroupBoxLabel, frame);
+        const int needed = QFontMetrics(frame->font()).horizontalAdvance(frame->title());
+        QVERIFY2(label.left() >= 0 && label.right() < frame->width() && needed <= label.width(),
+                 qPrintable(frame->objectName()));
+    }
+    for (QPushButton* button : window_->findChildren<QPushButton*>()) {
+        const QString caption = QString(button->text()).remove(QLatin1Char('&'));
+        const int margin = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin);
+        const int needed = QFontMetrics(button->font()).horizontalAdvance(caption) + margin;
+        QVERIFY2(needed <= button->width(), qPrintable(button->objectName()));
+    }
+}
+
+void FrmKolvartTest::namesEveryBoxAndButtonForScreenReaders() {
+    const QList<QPair<const char*, const char*>> names{
+        {"txtSpD", "Spoel diameter in mm"},
+        {"txtDD", "Draaddikte in mm"},
+        {"txtZI", "Zelfinductie in uH  (min. 0.001)"},
+        {"txtSpD2", "Spoel diameter in mm (gecorr.)"},
+        {"txtSpL", "Spoel lengte (wikkelruimte) in mm"},
+        {"txtAW", "Aantal windingen"},
+        {"cmdAfdruk", "Afdruk"},
+        {"cmdStoppen", "Stoppen"},
+        {"cmdBereken", "Bereken"}};
+    for (const auto& [name, accessible] : names)
+        QCOMPARE(child<QWidget>(name)->accessibleName(), QString::fromUtf8(accessible));
+}
+
+void FrmKolvartTest::tabWalksTheFocusCycle() {
+    const QStringList cycle{"cmdBereken", "cmdAfdruk", "cmdStoppen", "txtSpD2", "txtSpL",
+                            "txtAW",      "txtSpD",    "txtDD",      "txtZI"};
+    // Forwards from txtSpD round the whole cycle and back to it, then backwards.
+    for (int step = 1; step <= cycle.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(),
+                 cycle[(cycle.indexOf(QStringLiteral("txtSpD")) + step) % cycle.size()]);
+    }
+    for (int step = 1; step <= cycle.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(
+            QApplication::focusWidget()->objectName(),
+            cycle[(cycle.indexOf(QStringLiteral("txtSpD")) - step + cycle.size()) % cycle.size()]);
+    }
+    QCOMPARE(beeps_, 0);
+}
+
+void FrmKolvartTest::enterWalksTheEntryRing() {
+    for (const char* next : {"txtDD", "txtZI", "txtSpD", "txtDD"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), box(next));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(QApplication::focusWidget(), box("txtZI"));
+    for (const char* name : {"txtSpD", "txtDD", "txtZI"})
+        QVERIFY(box(name)->text().isEmpty());
+    QCOMPARE(beeps_, 0);
+    QCOMPARE(ends_, 0);
+}
+
+void FrmKolvartTest::filtersKeys_data() {
+    QTest::addColumn<QString>("boxName");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QList<Key>>("keys");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("beeps");
+
+    const QList<Key> digitsAndPoint{{Qt::Key_1}, {Qt::Key_2}, {Qt::Key_Period}, {Qt::Key_5}};
+    QTest::newRow("digits and a point") << "txtSpD"
+                                        << "" << digitsAndPoint << "12.5" << 0;
+    QTest::newRow("a second point passes")
+        << "txtDD"
+        << ""
+        << QList<Key>{{Qt::Key_1}, {Qt::Key_Period}, {Qt::Key_2}, {Qt::Key_Period}, {Qt::Key_3}}
+        << "1.2.3" << 0;
+    QTest::newRow("letter, minus, comma, blank")
+        << "txtZI"
+        << "7" << QList<Key>{{Qt::Key_A}, {Qt::Key_Minus}, {Qt::Key_Comma}, {Qt::Key_Space}} << "7"
+        << 4;
+    QTest::newRow("capital letter") << "txtSpD"
+                                    << "" << QList<Key>{{Qt::Key_E, Qt::ShiftModifier}} << "" << 1;
+    QTest::newRow("backspace edits an entry")
+        << "txtSpD"
+        << "12" << QList<Key>{{Qt::Key_Backspace}} << "1" << 0;
+    QTest::newRow("escape is refused") << "txtDD"
+                                       << "3" << QList<Key>{{Qt::Key_Escape}} << "3" << 1;
+    QTest::newRow("keys that type nothing")
+        << "txtSpD"
+        << "123" << QList<Key>{{Qt::Key_Home}, {Qt::Key_Delete}, {Qt::Key_End},
+                               {Qt::Key_Left}, {Qt::Key_F5},     {Qt::Key_Shift, Qt::ShiftModifier}}
+        << "23" << 0;
+    QTest::newRow("clipboard keys are refused") << "txtSpD"
+                                                << "42"
+                                                << QList<Key>{{Qt::Key_A, Qt::ControlModifier},
+                                                              {Qt::Key_C, Qt::ControlModifier},
+                                                              {Qt::Key_X, Qt::ControlModifier},
+                                                              {Qt::Key_V, Qt::ControlModifier}}
+                                                << "42" << 4;
+    QTest::newRow("x11 delete types nothing")
+        << "txtZI"
+        << "98" << QList<Key>{{Qt::Key_Home}, {Qt::Key_Delete, {}, QStringLiteral("\x7f")}} << "8"
+        << 0;
+    QTest::newRow("x11 ctrl+v is refused")
+        << "txtZI"
+        << "98" << QList<Key>{{Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16")}} << "98"
+        << 1;
+    QTest::newRow("digit in a result") << "txtAW"
+                                       << "13.6" << QList<Key>{{Qt::Key_1}} << "13.6" << 1;
+    QTest::newRow("backspace in a result")
+        << "txtSpL"
+        << "13.8" << QList<Key>{{Qt::Key_Backspace}} << "13.8" << 1;
+    QTest::newRow("enter in a result") << "txtSpD2"
+                                       << "10" << QList<Key>{{Qt::Key_Return}} << "10" << 1;
+    QTest::newRow("letters in a result")
+        << "txtAW"
+        << "" << QList<Key>{{Qt::Key_A}, {Qt::Key_B}, {Qt::Key_C}} << "" << 3;
+    QTest::newRow("x11 ctrl+v in a result")
+        << "txtSpD2"
+        << "10" << QList<Key>{{Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16")}} << "10"
+        << 1;
+}
+
+void FrmKolvartTest::filtersKeys() {
+    QFETCH(QString, boxName);
+    QFETCH(QString, before);
+    QFETCH(QList<Key>, keys);
+    QFETCH(QString, after);
+    QFETCH(int, beeps);
+
+    QLineEdit* target = box(qPrintable(boxName));
+    target->setText(before);
+    target->setFocus();
+    for (const Key& key : keys)
+        press(target, key);
+    QCOMPARE(target->text(), after);
+    QCOMPARE(beeps_, beeps);
+    QCOMPARE(QApplication::focusWidget(), target);
+}
+
+void FrmKolvartTest::deleteStillEditsAResultBox() {
+    QLineEdit* turns = box("txtAW");
+    turns->setText(QStringLiteral("13.6"));
+    turns->setFocus();
+    QTest::keyClick(turns, Qt::Key_Home);
+    QTest::keyClick(turns, Qt::Key_Delete);
+    QCOMPARE(turns->text(), QStringLiteral("3.6"));
+    QCOMPARE(beeps_, 0);
+}
+
+void FrmKolvartTest::typicalRoad() {
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("10"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1"));
+    QCOMPARE(QApplication::focusWidget(), box("txtZI"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::AltModifier);
+    QTRY_COMPARE(box("txtSpD2")->text(), QStringLiteral("10"));
+    QCOMPARE(box("txtSpL")->text(), QStringLiteral("13.8"));
+    QCOMPARE(box("txtAW")->text(), QStringLiteral("13.6"));
+    QCOMPARE(QApplication::focusWidget(), box("txtSpD"));
+    QCOMPARE(box("txtSpD")->text(), QStringLiteral("10"));
+    QCOMPARE(beeps_, 0);
+}
+
+void FrmKolvartTest::accessKeysWorkFromAnyBox() {
+    box("txtSpD")->setText(QStringLiteral("20"));
+    box("txtDD")->setText(QStringLiteral("0.5"));
+    box("txtZI")->setText(QStringLiteral("10"));
+    box("txtAW")->setFocus();
+    QTest::keyClick(box("txtAW"), Qt::Key_B, Qt::AltModifier);
+    QTRY_COMPARE(box("txtSpD2")->text(), QStringLiteral("14.5"));
+    QCOMPARE(box("txtAW")->text(), QStringLiteral("33.4"));
+    QCOMPARE(QApplication::focusWidget(), box("txtSpD"));
+
+    QTest::keyClick(box("txtSpD"), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(ends_, 1);
+    QCOMPARE(beeps_, 0);
+}
+
+void FrmKolvartTest::failingGuardChangesNothing() {
+    box("txtSpD2")->setText(QStringLiteral("old"));
+    box("txtSpD")->setText(QStringLiteral("10"));
+    box("txtDD")->setText(QStringLiteral("1"));
+    box("txtZI")->setText(QStringLiteral("0.0009"));
+    box("txtDD")->setFocus();
+    QTest::keyClick(box("txtDD"), Qt::Key_B, Qt::AltModifier);
+    QTest::qWait(300);
+    QCOMPARE(box("txtSpD2")->text(), QStringLiteral("old"));
+    QVERIFY(box("txtSpL")->text().isEmpty());
+    QCOMPARE(QApplication::focusWidget(), box("txtDD"));
+}
+
+void FrmKolvartTest::faultIsReportedAndChangesNothing() {
+    box("txtSpD2")->setText(QStringLiteral("1"));
+    box("txtSpL")->setText(QStringLiteral("2"));
+    box("txtAW")->setText(QStringLiteral("3"));
+    box("txtSpD")->setText(QStringLiteral("0.2"));
+    box("txtDD")->setText(QStringLiteral("1"));
+    box("txtZI")->setText(QStringLiteral("1"));
+    box("txtZI")->setFocus();
+    QString title, text;
+    whenMessageBoxOpens([&](QMessageBox* messageBox) {
+        title = messageBox->windowTitle();
+        text = messageBox->text();
+    });
+    child<QPushButton>("cmdBereken")->click();
+    QCOMPARE(title, QStringLiteral("Kolvart"));
+    QVERIFY2(text.contains(QStringLiteral("Deling door nul")), qPrintable(text));
+    QCOMPARE(box("txtSpD2")->text(), QStringLiteral("1"));
+    QCOMPARE(box("txtSpL")->text(), QStringLiteral("2"));
+    QCOMPARE(box("txtAW")->text(), QStringLiteral("3"));
+    QCOMPARE(box("txtSpD")->text(), QStringLiteral("0.2"));
+}
+
+void FrmKolvartTest::modalBoxDoesNotActivateAgain() {
+    box("txtSpD")->setText(QStringLiteral("10"));
+    box("txtDD")->setText(QStringLiteral("0.1"));
+    box("txtZI")->setText(QStringLiteral("0.001"));
+    box("txtDD")->setFocus();
+    whenMessageBoxOpens([](QMessageBox*) {});
+    QTest::keyClick(box("txtDD"), Qt::Key_B, Qt::AltModifier);
+    QTRY_VERIFY(window_->isActiveWindow() && !QApplication::activeModalWidget());
+    // A window manager activates the window again when the box closes.
+    QEvent activation(QEvent::WindowActivate);
+    QApplication::sendEvent(window_.get(), &activation);
+    // Back from the box the focus is where it was, not moved into txtSpD.
+    QCOMPARE(QApplication::focusWidget(), box("txtDD"));
+}
+
+void FrmKolvartTest::stopEndsTheProgram() {
+    child<QPushButton>("cmdStoppen")->click();
+    QCOMPARE(ends_, 1);
+    // Nothing runs after the end: not even a calculation.
+    box("txtSpD")->setText(QStringLiteral("10"));
+    box("txtDD")->setText(QStringLiteral("1"));
+    box("txtZI")->setText(QStringLiteral("1"));
+    child<QPushButton>("cmdBereken")->click();
+    QVERIFY(box("txtSpD2")->text().isEmpty());
+}
+
+QTEST_MAIN(FrmKolvartTest)
+#include "frmkolvart_test.moc"
