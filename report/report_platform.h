@@ -1,0 +1,70 @@
+#pragma once
+
+#include "report/print_item.h"
+#include "report/printer_error.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace kolvart {
+
+// The Boolean style settings of the printer's current font.
+enum class FontStyle { Bold, Italic, Underline, Strikeout };
+
+// What the print job needs from the printer, its set-up dialog and the
+// message box. Every operation throws PrinterError when it fails.
+//
+// The printer has a current font (name, size, style settings), a print
+// position (a line and a horizontal position on the current sheet) and a
+// sequence of sheets that forms one job. The first print statement opens the
+// job; it stays open until endDocument().
+class ReportPlatform {
+public:
+    virtual ~ReportPlatform() = default;
+    ReportPlatform(const ReportPlatform&) = delete;
+    ReportPlatform& operator=(const ReportPlatform&) = delete;
+
+    // Shows the printer set-up dialog modally and returns when it is closed.
+    // A printer confirmed there receives all output that follows; closing the
+    // dialog with Cancel is no error and changes nothing.
+    virtual void showPrinterDialog() = 0;
+
+    // A print statement: writes the items one right after another from the
+    // print position, with nothing between them, then ends the line, which
+    // moves the print position to the start of the next line. Opens the job
+    // when none is open.
+    virtual void printLine(const std::vector<PrintItem>& items) = 0;
+
+    // The name of the printer's current font.
+    virtual QString fontName() = 0;
+    // The font of that name becomes the current font for the output that
+    // follows; its size and style settings stay.
+    virtual void setFontName(const QString& name) = 0;
+    // Output that follows is printed at this size.
+    virtual void setFontSize(float points) = 0;
+    // Switches one style setting of the current font on or off.
+    virtual void setFontStyle(FontStyle style, bool on) = 0;
+
+    // Moves the print position along the current line, to x points from the
+    // left edge of the printable area; the line stays the same.
+    virtual void setHorizontalPosition(float x) = 0;
+
+    // Ends the current sheet; the print position goes to the top of a new
+    // sheet of the same job.
+    virtual void newPage() = 0;
+
+    // Ends the job and releases everything printed in it, the partly filled
+    // last sheet included. Does nothing when no job is open.
+    virtual void endDocument() = 0;
+
+    // Shows a message with one OK button, above all other windows, and
+    // returns when the user dismisses it. A lone carriage return in the text
+    // starts a new line.
+    virtual void showMessage(const QString& text) = 0;
+
+protected:
+    ReportPlatform() = default;
+};
+
+} // namespace kolvart
