@@ -1,0 +1,81 @@
+# Install rules and the Debian package of Kolvart.
+#
+# Included from the top-level CMakeLists.txt after the kolvart executable and
+# the kolvart_resources target (resources/) exist.  The package version is
+# project(VERSION); nothing here repeats it.
+#
+#   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+#         -DCMAKE_INSTALL_PREFIX=/usr -DKOLVART_BUILD_TESTS=OFF
+#   cmake --build build/release
+#   (cd build/release && cpack -G DEB)      # kolvart_<version>_<arch>.deb
+
+include(GNUInstallDirs)
+
+get_target_property(_kolvart_desktop_file kolvart_resources KOLVART_DESKTOP_FILE)
+get_target_property(_kolvart_metainfo_file kolvart_resources KOLVART_METAINFO_FILE)
+get_target_property(_kolvart_icon_dir kolvart_resources KOLVART_ICON_DIR)
+get_target_property(_kolvart_icon_sizes kolvart_resources KOLVART_ICON_SIZES)
+
+# Component "program" is the executable, "desktop" the files that make it
+# show up in menus and software centres.  The package holds both; the tests
+# install "desktop" alone to check the installed tree without a build.
+install(TARGETS kolvart
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    COMPONENT program)
+
+install(FILES ${_kolvart_desktop_file}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+    COMPONENT desktop)
+install(FILES ${_kolvart_metainfo_file}
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+    COMPONENT desktop)
+foreach(_size IN LISTS _kolvart_icon_sizes)
+    install(FILES ${_kolvart_icon_dir}/kolvart-${_size}.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps
+        RENAME ${KOLVART_APP_ID}.png
+        COMPONENT desktop)
+endforeach()
+
+if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
+    install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}
+        RENAME copyright
+        COMPONENT program)
+endif()
+
+# Debian package --------------------------------------------------------------
+
+set(KOLVART_PACKAGE_MAINTAINER "The Kolvart developers <kolvart@example.invalid>"
+    CACHE STRING "Maintainer field of the Debian package: name <e-mail>")
+
+set(CPACK_PACKAGE_NAME "kolvart")
+set(CPACK_PACKAGE_VENDOR "The Kolvart developers")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_CONTACT "${KOLVART_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calculator for single-layer air-core coils")
+set(CPACK_PACKAGE_DESCRIPTION
+"Kolvart (\"Berekenen van luchtspoeltjes\") designs single-layer, close-wound
+air-core coils. From the wanted coil diameter, the wire thickness and the
+wanted self-inductance it finds the coil whose winding length matches its
+coil length and shows the coil diameter, the coil length and the number of
+turns. Results can be printed, seven to a sheet. The program speaks Dutch;
+its version ${KOLVART_DISPLAY_VERSION} is package version ${PROJECT_VERSION}.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${PROJECT_HOMEPAGE_URL}")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_GENERATOR "DEB")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KOLVART_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+# dpkg-shlibdeps (package dpkg-dev) works out the Qt and C++ runtime packages.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+set(CPACK_SOURCE_GENERATOR "TGZ")
+set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build/" "/build-[^/]*/" "/out/"
+    "/\\.cache/" "/__pycache__/" "\\.user$" "/CMakeUserPresets\\.json$")
+
+# Write the values above into the CPack configuration exactly as they are
+# (quotes, semicolons and backslashes included).
+set(CPACK_VERBATIM_VARIABLES ON)
+include(CPack)
