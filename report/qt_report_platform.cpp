@@ -1,0 +1,234 @@
+#include "report/qt_report_platform.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+
+#include <type_traits>
+#include <utility>
+
+namespace kolvart {
+
+namespace {
+
+const QString applicationTitle = QStringLiteral("Kolvart");
+
+[[noreturn]] void fail(const QString& message) {
+    throw PrinterError(message.toStdString());
+}
+
+// A lone carriage return separates lines in the texts of the report; a
+// QMessageBox breaks lines at a line feed only.
+QString withLineBreaks(QString text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool crlf = i + 1 < text.size() && text.at(i + 1) == u'\n';
+        if (text.at(i) == u'\r' && !crlf)
+            text[i] = u'\n';
+    }
+    return text;
+}
+
+} // namespace
+
+QtReportPlatform::QtReportPlatform(QWidget* dialogParent)
+    : dialogParent_(dialogParent) {}
+
+QtReportPlatform::QtReportPlatform(QWidget* dialogParent, PdfOutput pdf)
+    : dialogParent_(dialogParent)
+    , pdf_(std::move(pdf)) {}
+
+QtReportPlatform::~QtReportPlatform() {
+    // A job still open here was not released by the window; end it rather
+    // than leave a painter active on a printer that is going away.
+    if (painter_ && painter_->isActive())
+        painter_->end();
+}
+
+bool QtReportPlatform::dialogsShown() const {
+    return !pdf_ || pdf_->showDialogs;
+}
+
+QPrinter& QtReportPlatform::printer() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        if (pdf_) {
+            printer_->setOutputFormat(QPrinter::PdfFormat);
+            printer_->setOutputFileName(pdf_->filePath);
+        }
+    }
+    return *printer_;
+}
+
+QFont& QtReportPlatform::font() {
+    if (!font_) {
+        // The printer starts with the system's general font, in plain style.
+        const QFont system = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        QFont start(pdf_ && !pdf_->startFont.isEmpty() ? pdf_->startFont : system.family());
+        start.setPointSizeF(system.pointSizeF() > 0 ? system.pointSizeF() : 10);
+        font_ = start;
+    }
+    return *font_;
+}
+
+QFontMetricsF QtReportPlatform::metrics() {
+    return QFontMetricsF(font(), &printer());
+}
+
+void QtReportPlatform::showPrinterDialog() {
+    QPrinter& target = printer();
+    if (!dialogsShown())
+        return;
+    QPrintDialog dialog(&target, dialogParent_);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    // The set-up variant: the user picks the printer and its page settings;
+    // a page range means nothing for the report.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    // Cancel keeps the printer as it was; either way printing goes on.
+    dialog.exec();
+}
+
+QPainter& QtReportPlatform::openJob() {
+    if (!painter_)
+        painter_ = std::make_unique<QPainter>();
+    if (!painter_->isActive()) {
+        QPrinter& target = printer();
+        if (!painter_->begin(&target)) {
+            const QString name = target.outputFormat() == QPrinter::PdfFormat
+                                     ? target.outputFileName()
+                                     : target.printerName();
+            fail(QStringLiteral("De afdruk op \"%1\" kan niet worden begonnen.").arg(name));
+        }
+        x_ = 0;
+        y_ = 0;
+    }
+    return *painter_;
+}
+
+void QtReportPlatform::printLine(const std::vector<PrintItem>& items) {
+    openJob();
+    for (const PrintItem& item : items) {
+        std::visit(
+            [this](const auto& value) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(value)>, TabTo>)
+                    tabTo(value.column);
+                else
+                    printText(value);
+            },
+            item);
+    }
+    lineEnd();
+}
+
+void QtReportPlatform::printText(const QString& text) {
+    if (text.isEmpty())
+        return;
+    QPainter& painter = openJob();
+    const QFontMetricsF m = metrics();
+    // A line that would run past the bottom of the sheet goes on the next
+    // one: the printer's own page handling, apart from the report's counter.
+    if (y_ > 0 && y_ + m.height() > printer().height()) {
+        startNewSheet();
+        y_ = 0;
+    }
+    painter.setFont(font());
+    painter.drawText(QPointF(x_, y_ + m.ascent()), text);
+    x_ += m.horizontalAdvance(text);
+}
+
+void QtReportPlatform::tabTo(int column) {
+    const QFontMetricsF m = metrics();
+    const qreal edge = (column - 1) * m.averageCharWidth();
+    // Past the column already: the rest of the line goes to that column of
+    // the next line.
+    if (x_ > edge)
+        y_ += m.lineSpacing();
+    x_ = edge;
+}
+
+void QtReportPlatform::lineEnd() {
+    x_ = 0;
+    y_ += metrics().lineSpacing();
+}
+
+QString QtReportPlatform::fontName() {
+    return font().family();
+}
+
+void QtReportPlatform::setFontName(const QString& name) {
+    font().setFamily(name);
+}
+
+void QtReportPlatform::setFontSize(float points) {
+    if (!(points > 0))
+        fail(QStringLiteral("Ongeldige lettergrootte: %1.").arg(points));
+    font().setPointSizeF(points);
+}
+
+void QtReportPlatform::setFontStyle(FontStyle style, bool on) {
+    QFont& current = font();
+    switch (style) {
+    case FontStyle::Bold:
+        current.setBold(on);
+        break;
+    case FontStyle::Italic:
+        current.setItalic(on);
+        break;
+    case FontStyle::Underline:
+        current.setUnderline(on);
+        break;
+    case FontStyle::Strikeout:
+        current.setStrikeOut(on);
+        break;
+    }
+}
+
+void QtReportPlatform::setHorizontalPosition(float x) {
+    x_ = static_cast<qreal>(x) * printer().resolution() / 72.0;
+}
+
+void QtReportPlatform::newPage() {
+    openJob();
+    startNewSheet();
+    x_ = 0;
+    y_ = 0;
+}
+
+void QtReportPlatform::startNewSheet() {
+    if (!printer().newPage())
+        fail(QStringLiteral("Er kan geen nieuw vel worden begonnen."));
+}
+
+void QtReportPlatform::endDocument() {
+    if (!painter_ || !painter_->isActive())
+        return;
+    // Ending the painter ends the job and releases every sheet of it, the
+    // partly filled last one included.
+    const bool released = painter_->end();
+    x_ = 0;
+    y_ = 0;
+    if (!released)
+        fail(QStringLiteral("Het document kan niet naar de printer worden gestuurd."));
+}
+
+void QtReportPlatform::showMessage(const QString& text) {
+    if (!dialogsShown())
+        return;
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle, withLineBreaks(text), QMessageBox::Ok,
+                    dialogParent_);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Brought to the front once it shows, also when another program has the
+    // focus.
+    QTimer::singleShot(0, &box, [&box] {
+        box.raise();
+        box.activateWindow();
+    });
+    box.exec();
+}
+
+} // namespace kolvart

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "report/report_platform.h"
+
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+
+class QFontMetricsF;
+class QPainter;
+class QPrinter;
+
+namespace kolvart {
+
+// The printer of the report on Qt: a QPrinter with a QPainter that stays
+// active from the first print statement until the end of the document, so
+// that the blocks of many clicks land in one job.
+//
+// Nothing printer-related is built before the first operation needs it: the
+// window can create this object at start-up at no cost.
+class QtReportPlatform final : public ReportPlatform {
+public:
+    // Output to a PDF file in place of a printer, for tests: the printer
+    // dialog and the message box are left out unless asked for.
+    struct PdfOutput {
+        QString filePath;
+        QString startFont;        // the font the printer starts with; empty: the system font
+        bool showDialogs = false; // show the printer dialog and the message box anyway
+    };
+
+    // Prints on the platform's default printer; the printer dialog and the
+    // message box are modal to dialogParent.
+    explicit QtReportPlatform(QWidget* dialogParent);
+    QtReportPlatform(QWidget* dialogParent, PdfOutput pdf);
+    ~QtReportPlatform() override;
+
+    void showPrinterDialog() override;
+    void printLine(const std::vector<PrintItem>& items) override;
+    QString fontName() override;
+    void setFontName(const QString& name) override;
+    void setFontSize(float points) override;
+    void setFontStyle(FontStyle style, bool on) override;
+    void setHorizontalPosition(float x) override;
+    void newPage() override;
+    void endDocument() override;
+    void showMessage(const QString& text) override;
+
+private:
+    QPrinter& printer();
+    QFont& font();
+    QFontMetricsF metrics();
+    QPainter& openJob();
+    void printText(const QString& text);
+    void tabTo(int column);
+    void lineEnd();
+    void startNewSheet();
+    bool dialogsShown() const;
+
+    QPointer<QWidget> dialogParent_;
+    std::optional<PdfOutput> pdf_;
+    std::unique_ptr<QPrinter> printer_;
+    std::optional<QFont> font_;
+    std::unique_ptr<QPainter> painter_; // active while the job is open
+    // The print position in device pixels from the top-left corner of the
+    // printable area; y is the top of the current line.
+    qreal x_ = 0;
+    qreal y_ = 0;
+};
+
+} // namespace kolvart

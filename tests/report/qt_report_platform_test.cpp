@@ -1,0 +1,367 @@
+#include "report/print_job.h"
+#include "report/qt_report_platform.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace kolvart {
+namespace {
+
+const std::map<ReportBox, QString> values = {
+    {ReportBox::SpD, QStringLiteral("10")},   {ReportBox::DD, QStringLiteral("1.5")},
+    {ReportBox::ZI, QStringLiteral("2.25")},  {ReportBox::SpD2, QStringLiteral("11")},
+    {ReportBox::SpL, QStringLiteral("13.8")}, {ReportBox::AW, QStringLiteral("13.6")}};
+
+QString boxText(ReportBox box) {
+    return values.at(box);
+}
+
+const QString roundingNote = QStringLiteral("Let op afrondings verschillen");
+
+QString pdftotext(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(KOLVART_PDFTOTEXT), arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return QStringLiteral("pdftotext failed: ") + process.readAllStandardError();
+    QString text = QString::fromUtf8(process.readAllStandardOutput());
+    // The PDF keeps the ligatures that the font set.
+    text.replace(QChar(0xFB01), QStringLiteral("fi"));
+    text.replace(QChar(0xFB02), QStringLiteral("fl"));
+    return text;
+}
+
+// The text of a PDF file as pdftotext lays it out, one string per page.
+QStringList pdfPages(const QString& path) {
+    QStringList pages =
+        pdftotext({QStringLiteral("-layout"), path, QStringLiteral("-")}).split(u'\f');
+    pages.removeLast(); // every page ends with a form feed
+    return pages;
+}
+
+// A word on the first page of a PDF file, where it starts, in points from the
+// top-left corner of the sheet.
+struct Word {
+    QString text;
+    double x;
+    double y;
+};
+
+std::vector<Word> firstPageWords(const QString& path) {
+    const QString html = pdftotext({QStringLiteral("-bbox"), QStringLiteral("-l"),
+                                    QStringLiteral("1"), path, QStringLiteral("-")});
+    static const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+    std::vector<Word> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto match = it.next();
+        words.push_back(
+            {match.captured(3), match.captured(1).toDouble(), match.captured(2).toDouble()});
+    }
+    return words;
+}
+
+// Widths in points of the report font, 10 points of the family, on a printer.
+struct FontWidths {
+    double average;
+    double space;
+};
+
+FontWidths reportFontWidths(const QString& family) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QFont font(family);
+    font.setPointSizeF(10);
+    const QFontMetricsF metrics(font, &printer);
+    const double toPoints = 72.0 / printer.resolution();
+    return {metrics.averageCharWidth() * toPoints, metrics.horizontalAdvance(u' ') * toPoints};
+}
+
+// Answers the modal windows that the job shows: the printer dialog is
+// cancelled, the message box confirmed. Notes what each one showed.
+class ModalResponder {
+public:
+    struct Seen {
+        QString kind;
+        QString title;
+        QString text;
+        int buttons = 0;
+        bool onTop = false;
+    };
+
+    ModalResponder() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { answer(); });
+        timer_.start(20);
+    }
+
+    std::vector<Seen> seen;
+
+private:
+    void answer() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            seen.push_back({QStringLiteral("message"), box->windowTitle(), box->text(),
+                            static_cast<int>(box->buttons().size()),
+                            box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
+            box->button(QMessageBox::Ok)->click();
+        } else if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
+            seen.push_back({QStringLiteral("printer dialog"), dialog->windowTitle(), {}, 0, false});
+            dialog->reject();
+        } else if (auto* other = qobject_cast<QDialog*>(modal)) {
+            seen.push_back(
+                {QString::fromLatin1(other->metaObject()->className()), {}, {}, 0, false});
+            other->reject();
+        }
+    }
+
+    QTimer timer_;
+};
+
+} // namespace
+
+class QtReportPlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sheetsHoldSevenBlocks_data();
+    void sheetsHoldSevenBlocks();
+    void printsTheValuesBesideTheirLabels();
+    void tabsLineTheColumnsUp_data();
+    void tabsLineTheColumnsUp();
+    void linesPastTheBottomGoOnTheNextSheet();
+    void closingTheWindowReleasesTheJob();
+    void aJobThatCannotOpenEndsPrintSilently();
+    void cancelledDialogStillPrintsAndTheNoticeHasTwoLines();
+
+private:
+    QString pdfPath(const QString& name) const { return dir_.filePath(name + ".pdf"); }
+    static std::unique_ptr<PrintJob> pdfJob(const QString& path, const QString& font = {},
+                                            bool dialogs = false) {
+        return std::make_unique<PrintJob>(std::make_unique<QtReportPlatform>(
+            nullptr, QtReportPlatform::PdfOutput{path, font, dialogs}));
+    }
+
+    QTemporaryDir dir_;
+};
+
+void QtReportPlatformTest::initTestCase() {
+    QVERIFY(dir_.isValid());
+    if (!QFileInfo(QStringLiteral(KOLVART_PDFTOTEXT)).isExecutable())
+        QSKIP("pdftotext is not installed");
+}
+
+void QtReportPlatformTest::sheetsHoldSevenBlocks_data() {
+    QTest::addColumn<int>("prints");
+    QTest::addColumn<QList<int>>("blocksPerSheet");
+
+    QTest::newRow("one") << 1 << QList<int>{1};
+    QTest::newRow("three") << 3 << QList<int>{3};
+    // The page is broken right after the seventh block: the second sheet
+    // holds only the empty line.
+    QTest::newRow("seven") << 7 << QList<int>{7, 0};
+    QTest::newRow("eight") << 8 << QList<int>{7, 1};
+    QTest::newRow("fifteen") << 15 << QList<int>{7, 7, 1};
+}
+
+void QtReportPlatformTest::sheetsHoldSevenBlocks() {
+    QFETCH(int, prints);
+    QFETCH(QList<int>, blocksPerSheet);
+
+    const QString path = pdfPath(QStringLiteral("sheets-%1").arg(prints));
+    auto job = pdfJob(path);
+    for (int i = 0; i < prints; ++i)
+        job->Print(boxText);
+    job->Stop();
+
+    const QStringList pages = pdfPages(path);
+    QList<int> blocks;
+    for (const QString& page : pages)
+        blocks.append(static_cast<int>(page.count(roundingNote)));
+    QCOMPARE(blocks, blocksPerSheet);
+}
+
+void QtReportPlatformTest::printsTheValuesBesideTheirLabels() {
+    const QString path = pdfPath(QStringLiteral("values"));
+    auto job = pdfJob(path, QStringLiteral("DejaVu Sans"));
+    job->Print(boxText);
+    job->Stop();
+
+    const QStringList pages = pdfPages(path);
+    QCOMPARE(pages.size(), 1);
+    const QString expected[] = {
+        QStringLiteral(R"(Spoeldiameter\s+\(opgave\)\s+=\s+10 mm)"),
+        QStringLiteral(R"(Draad dikte\s+\(opgave\)\s+=\s+1\.5 mm)"),
+        QStringLiteral(R"(Zelfinductie\s+\(opgave\)\s+=\s+2\.25 uH)"),
+        QStringLiteral(R"(Spoeldiameter\s+\(berekend\)\s+=\s+11 mm)"),
+        QStringLiteral(R"(Spoellengte\s+=\s+13\.8 mm)"),
+        QStringLiteral(R"(Aantal windingen\s+=\s+13\.6)"),
+        QStringLiteral("Let op afrondings verschillen en verschil tussen aanbevolen en "
+                       "opgegeven diameter"),
+    };
+    for (const QString& line : expected) {
+        const QRegularExpression pattern(QStringLiteral("^ *") + line + QStringLiteral(" *$"),
+                                         QRegularExpression::MultilineOption);
+        QVERIFY2(pattern.match(pages.first()).hasMatch(), qPrintable(line + "\n" + pages.first()));
+    }
+}
+
+void QtReportPlatformTest::tabsLineTheColumnsUp_data() {
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<bool>("fixedPitch");
+
+    QTest::newRow("proportional sans") << QStringLiteral("DejaVu Sans") << false;
+    QTest::newRow("proportional serif") << QStringLiteral("DejaVu Serif") << false;
+    QTest::newRow("fixed pitch") << QStringLiteral("DejaVu Sans Mono") << true;
+}
+
+void QtReportPlatformTest::tabsLineTheColumnsUp() {
+    QFETCH(QString, font);
+    QFETCH(bool, fixedPitch);
+
+    const QString path = pdfPath(QStringLiteral("columns-") + QTest::currentDataTag());
+    auto job = pdfJob(path, font);
+    job->Print(boxText);
+    job->Stop();
+    QCOMPARE(job->printerFontValue(), font);
+
+    const std::vector<Word> words = firstPageWords(path);
+    const auto find = [&](const QString& text) {
+        for (const Word& w : words) {
+            if (w.text == text)
+                return w;
+        }
+        return Word{QStringLiteral("(missing ") + text + u')', -1000, -1000};
+    };
+    const auto near = [](double a, double b) {
+        return std::abs(a - b) < 0.05;
+    };
+
+    // The left edge of the printable area: the rounding note starts there
+    // after its indent of nine spaces.
+    const FontWidths widths = reportFontWidths(font);
+    const double left = find(QStringLiteral("Let")).x - 9 * widths.space;
+    // " = " starts at the edge of column 35, the value at that of column 40.
+    const double equalsAt = left + 34 * widths.average + widths.space;
+    const double valueAt = left + 39 * widths.average;
+
+    std::vector<Word> equals;
+    for (const Word& w : words) {
+        if (w.text == u'=')
+            equals.push_back(w);
+    }
+    QCOMPARE(equals.size(), std::size_t{6});
+    for (const Word& eq : equals) {
+        QVERIFY2(near(eq.x, equalsAt),
+                 qPrintable(QString::number(eq.x) + u' ' + QString::number(equalsAt)));
+        // The value of the line: the first word right of "=" on the same line.
+        double value = 1e9;
+        for (const Word& w : words) {
+            if (near(w.y, eq.y) && w.x > eq.x)
+                value = std::min(value, w.x);
+        }
+        QVERIFY2(near(value, valueAt),
+                 qPrintable(QString::number(value) + u' ' + QString::number(valueAt)));
+    }
+
+    // Indent and label of the inductance line take exactly 35 character
+    // widths of a fixed-pitch font: past the edge of column 35, so " = " and
+    // the rest of the line go to column 35 of the next line.
+    const Word label = find(QStringLiteral("Zelfinductie"));
+    const Word value = find(QStringLiteral("2.25"));
+    const Word next = find(QStringLiteral("Spoeldiameter")); // line 2, one line above
+    const double lineHeight = find(QStringLiteral("Draad")).y - next.y;
+    QVERIFY(lineHeight > 5);
+    QVERIFY2(near(value.y, label.y + (fixedPitch ? lineHeight : 0)),
+             qPrintable(QString::number(value.y) + u' ' + QString::number(label.y)));
+}
+
+void QtReportPlatformTest::linesPastTheBottomGoOnTheNextSheet() {
+    const QString path = pdfPath(QStringLiteral("overflow"));
+    {
+        QtReportPlatform printer(nullptr, {path, QStringLiteral("DejaVu Sans"), false});
+        printer.setFontSize(10);
+        for (int line = 1; line <= 150; ++line)
+            printer.printLine({QStringLiteral("regel %1").arg(line)});
+        printer.endDocument();
+    }
+    const QStringList pages = pdfPages(path);
+    QVERIFY2(pages.size() >= 2, qPrintable(QString::number(pages.size())));
+    QCOMPARE(pages.join(QString()).count(QStringLiteral("regel ")), 150);
+    QVERIFY(pages.last().contains(QStringLiteral("regel 150")));
+    QVERIFY(!pages.first().contains(QStringLiteral("regel 150")));
+}
+
+void QtReportPlatformTest::closingTheWindowReleasesTheJob() {
+    const QString path = pdfPath(QStringLiteral("released"));
+    auto job = pdfJob(path);
+    for (int i = 0; i < 3; ++i)
+        job->Print(boxText);
+    job->releaseOpenJob();
+    QCOMPARE(job->afdrukValue(), qint16{0});
+
+    const QStringList pages = pdfPages(path);
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(pages.first().count(roundingNote), 3);
+}
+
+void QtReportPlatformTest::aJobThatCannotOpenEndsPrintSilently() {
+    const QString path = dir_.filePath(QStringLiteral("missing/report.pdf"));
+    auto job = pdfJob(path);
+    job->Print(boxText);
+    // The dialog went by, so the job counts as open; nothing was printed.
+    QCOMPARE(job->afdrukValue(), qint16{-1});
+    QCOMPARE(job->aantalValue(), 0.0f);
+    job->Print(boxText);
+    QCOMPARE(job->aantalValue(), 0.0f);
+    job->Stop(); // nothing to release
+    QVERIFY(!QFileInfo::exists(path));
+}
+
+void QtReportPlatformTest::cancelledDialogStillPrintsAndTheNoticeHasTwoLines() {
+    const QString path = pdfPath(QStringLiteral("dialogs"));
+    auto job = pdfJob(path, {}, true);
+    ModalResponder responder;
+
+    job->Print(boxText);
+    QCOMPARE(responder.seen.size(), std::size_t{2});
+    QCOMPARE(responder.seen[0].kind, QStringLiteral("printer dialog"));
+    const ModalResponder::Seen& box = responder.seen[1];
+    QCOMPARE(box.kind, QStringLiteral("message"));
+    QCOMPARE(box.title, QStringLiteral("Kolvart"));
+    QCOMPARE(box.text, QStringLiteral("Afdrukken accumuleren totdat het vel vol is\n"
+                                      "of op 'Stoppen' geklikt wordt!"));
+    QCOMPARE(box.buttons, 1);
+    QVERIFY(box.onTop);
+
+    job->Print(boxText); // no dialog the second time
+    QCOMPARE(responder.seen.size(), std::size_t{3});
+    QCOMPARE(responder.seen[2].kind, QStringLiteral("message"));
+
+    job->Stop();
+    const QStringList pages = pdfPages(path);
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(pages.first().count(roundingNote), 2);
+}
+
+} // namespace kolvart
+
+QTEST_MAIN(kolvart::QtReportPlatformTest)
+#include "qt_report_platform_test.moc"
