@@ -1,4 +1,6 @@
 // The main window driven as a user would: keys, clicks and what they leave.
+#include "report/print_job.h"
+#include "tests/report/fake_report_platform.h"
 #include "ui/desktop.h"
 #include "ui/frmkolvart.h"
 #include "ui/twips.h"
@@ -72,6 +74,12 @@ private slots:
     void faultIsReportedAndChangesNothing();
     void modalBoxDoesNotActivateAgain();
     void stopEndsTheProgram();
+    void printsTheBoxesAsTheyStand();
+    void printJobOutlivesModalBoxes();
+    void stopReleasesTheJobThenEnds();
+    void failingStopIsReportedAndEnds();
+    void closingReleasesAnOpenJob_data();
+    void closingReleasesAnOpenJob();
 
 private:
     template <typename T> T* child(const char* name) const {
@@ -85,6 +93,12 @@ private:
     // Runs check() on the message box that the next modal loop opens, then closes it.
     void whenMessageBoxOpens(std::function<void(QMessageBox*)> check);
 
+    int count(const std::string& entry) const {
+        return static_cast<int>(std::count(printer_.log.begin(), printer_.log.end(), entry));
+    }
+    void enter(const char* spD, const char* dd, const char* zi);
+
+    kolvart::PrinterScript printer_;
     std::unique_ptr<frmKolvart> window_;
     int beeps_ = 0;
     int ends_ = 0;
@@ -93,7 +107,9 @@ private:
 void FrmKolvartTest::init() {
     beeps_ = 0;
     ends_ = 0;
-    window_ = std::make_unique<frmKolvart>(std::make_unique<FakeDesktop>(beeps_, ends_));
+    printer_ = kolvart::PrinterScript();
+    window_ = std::make_unique<frmKolvart>(std::make_unique<FakeDesktop>(beeps_, ends_),
+                                           std::make_unique<kolvart::FakeReportPlatform>(printer_));
     window_->showCentred();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 }
@@ -437,12 +453,14 @@ void FrmKolvartTest::modalBoxDoesNotActivateAgain() {
     box("txtDD")->setText(QStringLiteral("0.1"));
     box("txtZI")->setText(QStringLiteral("0.001"));
     box("txtDD")->setFocus();
-    whenMessageBoxOpens([](QMessageBox*) {});
+    bool shown = false;
+    whenMessageBoxOpens([&shown](QMessageBox*) { shown = true; });
     QTest::keyClick(box("txtDD"), Qt::Key_B, Qt::AltModifier);
-    QTRY_VERIFY(window_->isActiveWindow() && !QApplication::activeModalWidget());
+    QTRY_VERIFY(shown);
+    QTRY_VERIFY(!QApplication::activeModalWidget());
     // A window manager activates the window again when the box closes.
-    QEvent activation(QEvent::WindowActivate);
-    QApplication::sendEvent(window_.get(), &activation);
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
     // Back from the box the focus is where it was, not moved into txtSpD.
     QCOMPARE(QApplication::focusWidget(), box("txtDD"));
 }
@@ -456,6 +474,90 @@ void FrmKolvartTest::stopEndsTheProgram() {
     box("txtZI")->setText(QStringLiteral("1"));
     child<QPushButton>("cmdBereken")->click();
     QVERIFY(box("txtSpD2")->text().isEmpty());
+}
+
+void FrmKolvartTest::enter(const char* spD, const char* dd, const char* zi) {
+    box("txtSpD")->setText(QString::fromLatin1(spD));
+    box("txtDD")->setText(QString::fromLatin1(dd));
+    box("txtZI")->setText(QString::fromLatin1(zi));
+}
+
+void FrmKolvartTest::printsTheBoxesAsTheyStand() {
+    enter("10", "1", "1");
+    child<QPushButton>("cmdBereken")->click();
+    // An entry edited after the calculation is printed as it now stands.
+    box("txtZI")->setText(QStringLiteral("2.5"));
+    QTest::keyClick(box("txtSpD"), Qt::Key_A, Qt::AltModifier);
+    QTRY_COMPARE(window_->printJob().afdrukValue(), qint16(-1));
+    QCOMPARE(count("dialog"), 1);
+    const auto printed = [this](const char* value) {
+        return std::any_of(printer_.log.begin(), printer_.log.end(), [value](const auto& entry) {
+            return entry.find(std::string("Tab(40) \"") + value) != std::string::npos;
+        });
+    };
+    for (const char* value : {"10 mm", "1 mm", "2.5 uH", "13.8 mm", "13.6\""})
+        QVERIFY2(printed(value), value);
+    QCOMPARE(window_->printJob().aantalValue(), 10.0f);
+    QCOMPARE(ends_, 0);
+}
+
+void FrmKolvartTest::printJobOutlivesModalBoxes() {
+    child<QPushButton>("cmdAfdruk")->click();
+    QCOMPARE(window_->printJob().afdrukValue(), qint16(-1));
+    // A fault box, and the activation a window manager sends when it closes.
+    enter("0.2", "1", "1");
+    whenMessageBoxOpens([](QMessageBox*) {});
+    child<QPushButton>("cmdBereken")->click();
+    QEvent activation(QEvent::WindowActivate);
+    QApplication::sendEvent(window_.get(), &activation);
+    QCOMPARE(window_->printJob().afdrukValue(), qint16(-1));
+    child<QPushButton>("cmdAfdruk")->click();
+    QCOMPARE(count("dialog"), 1);
+    QCOMPARE(window_->printJob().aantalValue(), 20.0f);
+}
+
+void FrmKolvartTest::stopReleasesTheJobThenEnds() {
+    for (int click = 0; click < 3; ++click)
+        child<QPushButton>("cmdAfdruk")->click();
+    QTest::keyClick(box("txtSpD"), Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(ends_, 1);
+    QCOMPARE(count("endDocument"), 1);
+    QCOMPARE(count("newPage"), 0);
+    // The window closing as the program ends releases nothing twice.
+    window_->close();
+    QCOMPARE(count("endDocument"), 1);
+}
+
+void FrmKolvartTest::failingStopIsReportedAndEnds() {
+    child<QPushButton>("cmdAfdruk")->click();
+    printer_.failAt = printer_.operations; // the end of the document fails
+    QString title, text;
+    whenMessageBoxOpens([&](QMessageBox* messageBox) {
+        title = messageBox->windowTitle();
+        text = messageBox->text();
+    });
+    child<QPushButton>("cmdStoppen")->click();
+    QCOMPARE(title, QStringLiteral("Kolvart"));
+    QVERIFY(!text.isEmpty());
+    QCOMPARE(ends_, 1);
+}
+
+void FrmKolvartTest::closingReleasesAnOpenJob_data() {
+    QTest::addColumn<int>("prints");
+    QTest::addColumn<int>("released");
+    QTest::newRow("no job") << 0 << 0;
+    QTest::newRow("open job") << 2 << 1;
+}
+
+void FrmKolvartTest::closingReleasesAnOpenJob() {
+    QFETCH(int, prints);
+    QFETCH(int, released);
+    for (int click = 0; click < prints; ++click)
+        child<QPushButton>("cmdAfdruk")->click();
+    window_->close();
+    QCOMPARE(count("endDocument"), released);
+    QCOMPARE(count("dialog"), prints > 0 ? 1 : 0);
+    QCOMPARE(ends_, 0);
 }
 
 QTEST_MAIN(FrmKolvartTest)
