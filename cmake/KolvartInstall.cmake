@@ -69,6 +69,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 # dpkg-shlibdeps (package dpkg-dev) works out the Qt and C++ runtime packages.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The labels ask for a face of narrow proportions; Liberation Sans is the one
+# whose widths the layout is checked against.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
 set(CPACK_SOURCE_GENERATOR "TGZ")
