@@ -40,7 +40,12 @@ std::optional<CoilDesign> Bereken(std::string_view spD, std::string_view dd, std
     if (Z < 0.001)
         return std::nullopt;
 
-    const CoilFit fit = searchCoil<A>(D, d, Z);
+    CoilFit fit;
+    try {
+        fit = searchCoil<StoreCheckedArithmetic>(D, d, Z);
+    } catch (const FloatingPointError&) {
+        fit = searchCoil<A>(D, d, Z); // raises the first fault with its own kind
+    }
     return CoilDesign{displaySingle(fit.diameter, decimalSeparator),
                       displayDouble(fit.length, decimalSeparator),
                       displayDouble(fit.turns, decimalSeparator), fit.passes};

@@ -44,10 +44,14 @@ constexpr float startLength(double inductance) noexcept {
 // no limit on the passes: the search ends by fitting or by a fault.
 template <class Arith> CoilFit searchCoil(float D, const float d, const double Z) {
     using A = Arith;
+    // D rounded to the nearest half millimetre, halves upwards. R depends on D
+    // alone, so it is worked out again only where D changes.
+    const auto halves = [](float D) {
+        return A::single(A::div(std::floor(A::add(A::add(D, D), 0.5)), 2));
+    };
     float L = startLength(Z);
+    float R = halves(D);
     for (int passes = 1;; ++passes) {
-        // D rounded to the nearest half millimetre, halves upwards.
-        const float R = A::single(A::div(std::floor(A::add(A::add(D, D), 0.5)), 2));
         const float N = A::single(
             A::div(A::sqrt(A::mul(A::add(A::mul(L, 10), A::mul(R, 4.5)), A::mul(Z, 101.6))), R));
         const float W = A::single(A::mul(d, N)); // winding length
@@ -56,8 +60,10 @@ template <class Arith> CoilFit searchCoil(float D, const float d, const double Z
         if (!(shortest < W)) {
             // The winding fills at most 99 % of the length: the coil is too long.
             L = A::single(A::mul(L, 0.95));
-            if (!(W > D))
+            if (!(W > D)) {
                 D = A::single(A::mul(D, 0.9));
+                R = halves(D);
+            }
             continue;
         }
         const float longest = A::single(A::mul(L, 1.01));
@@ -69,8 +75,10 @@ template <class Arith> CoilFit searchCoil(float D, const float d, const double Z
         }
         // The winding needs 101 % of the length or more: the coil is too short.
         L = A::single(A::mul(L, 1.05));
-        if (!(A::single(A::mul(D, 4)) > W))
+        if (!(A::single(A::mul(D, 4)) > W)) {
             D = A::single(A::mul(D, 1.2));
+            R = halves(D);
+        }
     }
 }
 

@@ -103,6 +103,33 @@ template <typename T> std::string display(T value, int digits, std::string_view 
     if (std::isinf(value))
         return value < 0 ? "-Inf" : "Inf";
 
+    // A whole number of tenths, such as every length and number of turns of a
+    // coil, is written from that whole number. With at most digits - 1
+    // significant digits the value is the nearest one to that decimal, so
+    // rounding it to `digits` digits gives that decimal back.
+    const double tenths = std::round(static_cast<double>(value) * 10);
+    const double wholeLimit = digits > 7 ? 1e14 : 1e6;
+    if (tenths != 0 && std::fabs(tenths) < wholeLimit && static_cast<T>(tenths / 10) == value) {
+        const auto whole = static_cast<long long>(std::fabs(tenths));
+        std::array<char, 24> wholeDigits{};
+        const auto end =
+            std::to_chars(wholeDigits.data(), wholeDigits.data() + wholeDigits.size(), whole).ptr;
+        const std::string_view all(wholeDigits.data(),
+                                   static_cast<std::size_t>(end - wholeDigits.data()));
+        std::string text;
+        if (tenths < 0)
+            text += '-';
+        if (all.size() == 1)
+            text += '0';
+        else
+            text += all.substr(0, all.size() - 1);
+        if (all.back() != '0') {
+            text += separator;
+            text += all.back();
+        }
+        return text;
+    }
+
     // Correctly rounded to `digits` significant digits: d.ddddddde±xx
     std::array<char, 48> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
@@ -127,7 +154,6 @@ template <typename T> std::string display(T value, int digits, std::string_view 
         return "0"; // zero, negative zero included
 
     std::string text;
-    text.reserve(digits + 8 + separator.size());
     if (negative)
         text += '-';
     const std::string_view significant(mantissa.data(), count);

@@ -43,16 +43,17 @@ INSTANTIATE_TEST_SUITE_P(
                     // Correct rounding of long digit runs, never truncation: 2^53 + 1 lies
                     // halfway and rounds to even; one more digit far behind tips it up.
                     ParseCase{"9007199254740993", 9007199254740992.0},
-                    ParseCase{"9007199254740993." + std::string(5000, '0') + "1",
+                    ParseCase{std::string("9007199254740993.").append(5000, '0').append("1"),
                               9007199254740994.0},
                     ParseCase{"0.1000000000000000055511151231257827021181583404541015625", 0.1},
                     ParseCase{std::string(100000, '0') + "42", 42},
                     // Beyond the range of a double: infinity above, zero below.
                     ParseCase{"1e309", infinity}, ParseCase{"-1e309", -infinity},
-                    ParseCase{"1" + std::string(309, '0'), infinity},
+                    ParseCase{std::string("1").append(309, '0'), infinity},
                     ParseCase{"1e99999999999999999999", infinity},
-                    ParseCase{"0." + std::string(400, '0') + "1", 0}, ParseCase{"1e-400", 0},
-                    ParseCase{"1e-99999999999999999999", 0}, ParseCase{"0.00001e310", 1e305},
+                    ParseCase{std::string("0.").append(400, '0').append("1"), 0},
+                    ParseCase{"1e-400", 0}, ParseCase{"1e-99999999999999999999", 0},
+                    ParseCase{"0.00001e310", 1e305},
                     ParseCase{"1.7976931348623157e308", std::numeric_limits<double>::max()}));
 
 struct DisplayCase {
