@@ -55,6 +55,8 @@ bool QtReportPlatform::dialogsShown() const {
 QPrinter& QtReportPlatform::printer() {
     if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // The name the print queue shows for the job.
+        printer_->setDocName(QStringLiteral("Kolvart"));
         if (pdf_) {
             printer_->setOutputFormat(QPrinter::PdfFormat);
             printer_->setOutputFileName(pdf_->filePath);
