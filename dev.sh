@@ -3,8 +3,9 @@
 # Debian packages it needs and the machine lacks, and says which.
 #
 #   ./dev.sh run         build and start the program
-#   ./dev.sh test        build with warnings as errors and run the whole test suite
-#   ./dev.sh sanitize    the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./dev.sh test        the whole test suite: built with warnings as errors, again under
+#                        AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzz run
+#   ./dev.sh sanitize    only the suite under the sanitizers
 #   ./dev.sh screenshot  start the program under Xvfb and write docs/screenshot.png
 #   ./dev.sh bench       build and run the benchmarks
 #   ./dev.sh deb         build the Debian package into build/release
@@ -58,8 +59,11 @@ run)
     ;;
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
-    build ci
-    ctest --preset ci -j "$jobs"
+    for preset in ci sanitize fuzz; do
+        echo "dev.sh: test preset $preset"
+        build "$preset"
+        ctest --preset "$preset" -j "$jobs"
+    done
     ;;
 sanitize)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
@@ -83,7 +87,7 @@ deb)
     (cd build/release && cpack -G DEB)
     ;;
 *)
-    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
