@@ -76,6 +76,14 @@ QLineEdit* makeBox(QWidget* container, const char* name, QRect geometry, QLabel*
     return box;
 }
 
+// One row of a frame: the label at the left and its box at the right.
+void makeRow(QGroupBox* frame, int top, QLabel*& label, const char* labelName,
+             const QString& caption, int labelWidth, QLineEdit*& box, const char* boxName) {
+    label =
+        makeLabel(frame, labelName, caption, twipsRect(120, top, labelWidth, 252), QFont::Normal);
+    box = makeBox(frame, boxName, twipsRect(3480, top, 1335, 285), label);
+}
+
 QGroupBox* makeFrame(QWidget* window, const char* name, const QString& caption, QRect geometry) {
     auto* frame = new QGroupBox(caption, window);
     frame->setObjectName(QLatin1String(name));
@@ -131,27 +139,21 @@ void frmKolvart::buildControls() {
 
     Frame2 = makeFrame(this, "Frame2", QStringLiteral("Invoer gegevens"),
                        twipsRect(120, 600, 5052, 1575));
-    Label2 = makeLabel(Frame2, "Label2", QStringLiteral("Spoel diameter in mm"),
-                       twipsRect(120, 360, 3252, 252), QFont::Normal);
-    txtSpD = makeBox(Frame2, "txtSpD", twipsRect(3480, 360, 1335, 285), Label2);
-    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("Draaddikte in mm"),
-                       twipsRect(120, 720, 3132, 252), QFont::Normal);
-    txtDD = makeBox(Frame2, "txtDD", twipsRect(3480, 720, 1335, 285), Label3);
-    Label4 = makeLabel(Frame2, "Label4", QStringLiteral("Zelfinductie in uH  (min. 0.001)"),
-                       twipsRect(120, 1080, 3132, 252), QFont::Normal);
-    txtZI = makeBox(Frame2, "txtZI", twipsRect(3480, 1080, 1335, 285), Label4);
+    makeRow(Frame2, 360, Label2, "Label2", QStringLiteral("Spoel diameter in mm"), 3252, txtSpD,
+            "txtSpD");
+    makeRow(Frame2, 720, Label3, "Label3", QStringLiteral("Draaddikte in mm"), 3132, txtDD,
+            "txtDD");
+    makeRow(Frame2, 1080, Label4, "Label4", QStringLiteral("Zelfinductie in uH  (min. 0.001)"),
+            3132, txtZI, "txtZI");
 
     Frame1 = makeFrame(this, "Frame1", QStringLiteral("Resultaat voor enkellaags luchtspoel"),
                        twipsRect(120, 2280, 5052, 1575));
-    Label7 = makeLabel(Frame1, "Label7", QStringLiteral("Spoel diameter in mm (gecorr.)"),
-                       twipsRect(120, 360, 3012, 252), QFont::Normal);
-    txtSpD2 = makeBox(Frame1, "txtSpD2", twipsRect(3480, 360, 1335, 285), Label7);
-    Label6 = makeLabel(Frame1, "Label6", QStringLiteral("Spoel lengte (wikkelruimte) in mm"),
-                       twipsRect(120, 720, 3132, 252), QFont::Normal);
-    txtSpL = makeBox(Frame1, "txtSpL", twipsRect(3480, 720, 1335, 285), Label6);
-    Label8 = makeLabel(Frame1, "Label8", QStringLiteral("Aantal windingen"),
-                       twipsRect(120, 1080, 3012, 252), QFont::Normal);
-    txtAW = makeBox(Frame1, "txtAW", twipsRect(3480, 1080, 1335, 285), Label8);
+    makeRow(Frame1, 360, Label7, "Label7", QStringLiteral("Spoel diameter in mm (gecorr.)"), 3012,
+            txtSpD2, "txtSpD2");
+    makeRow(Frame1, 720, Label6, "Label6", QStringLiteral("Spoel lengte (wikkelruimte) in mm"),
+            3132, txtSpL, "txtSpL");
+    makeRow(Frame1, 1080, Label8, "Label8", QStringLiteral("Aantal windingen"), 3012, txtAW,
+            "txtAW");
 
     cmdAfdruk =
         makeButton(this, "cmdAfdruk", QStringLiteral("&Afdruk"), twipsRect(480, 4080, 975, 375));
