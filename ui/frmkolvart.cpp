@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <limits>
+
 namespace kolvart {
 namespace {
 
@@ -73,6 +75,9 @@ QLineEdit* makeBox(QWidget* container, const char* name, QRect geometry, QLabel*
     box->setGeometry(geometry);
     box->setFont(defaultFont());
     box->setAccessibleName(label->text());
+    // No length limit: Qt's default of 32767 characters would cut a long
+    // pasted number short and so change its value.
+    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 

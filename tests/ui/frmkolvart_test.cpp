@@ -6,6 +6,7 @@
 #include "ui/twips.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -68,6 +69,7 @@ private slots:
     void filtersKeys_data();
     void filtersKeys();
     void deleteStillEditsAResultBox();
+    void pasteKeepsLongTexts();
     void typicalRoad();
     void accessKeysWorkFromAnyBox();
     void failingGuardChangesNothing();
@@ -379,6 +381,18 @@ void FrmKolvartTest::deleteStillEditsAResultBox() {
     QTest::keyClick(turns, Qt::Key_Home);
     QTest::keyClick(turns, Qt::Key_Delete);
     QCOMPARE(turns->text(), QStringLiteral("3.6"));
+    QCOMPARE(beeps_, 0);
+}
+
+void FrmKolvartTest::pasteKeepsLongTexts() {
+    // A pasted number longer than Qt's default limit keeps every digit.
+    const QString digits =
+        QStringLiteral("10.") + QString(40000, QLatin1Char('0')) + QStringLiteral("1");
+    QApplication::clipboard()->setText(digits);
+    QLineEdit* diameter = box("txtSpD");
+    diameter->setFocus();
+    QTest::keyClick(diameter, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(diameter->text(), digits);
     QCOMPARE(beeps_, 0);
 }
 
