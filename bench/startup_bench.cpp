@@ -9,14 +9,17 @@
 // drawing into it. For every run it takes the monotonic time just before
 // fork and exec, then
 //   mapped:  the MapNotify of the program's top-level window, and
-//   painted: the first damage of that window after the map, which is the
-//            program's first paint arriving at the server (Qt paints the
-//            window only after the server exposes it, and the window has no
-//            background the server would paint for it);
-// then stops the program with SIGTERM and takes its peak resident set size
-// (ru_maxrss from wait4), and waits until the server has destroyed the
-// window before the next run. Every run checks that the mapped window
-// carries the program's pid (_NET_WM_PID).
+//   painted: the first damage of that window after the map: the program's
+//            first paint arriving at the server. Qt paints a window only
+//            once the server has exposed it, and gives it no background for
+//            the server to paint, so this is Qt's own drawing (a run with
+//            --verbose shows one damage of the whole window a few
+//            milliseconds after the map).
+// Then it stops the program with SIGTERM, at once or --settle milliseconds
+// later, and takes its peak resident set size (ru_maxrss from wait4): by
+// default the peak up to the first paint. Before the next run it waits until
+// the server has destroyed the window. Every run checks that the mapped
+// window carries the program's pid (_NET_WM_PID).
 //
 // The two programs run alternately, a few warm-up runs each first, then N
 // measured runs each, on the same server. The summary gives median and mean
@@ -24,7 +27,7 @@
 // here judges the figures.
 //
 //   startup_bench [--runs N] [--warmup N] [--program PATH] [--floor PATH]
-//                 [--xvfb PATH] [--verbose]
+//                 [--xvfb PATH] [--settle MS] [--verbose]
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -81,18 +84,21 @@ struct Options {
     std::string program = KOLVART_STARTUP_PROGRAM;
     std::string floor = KOLVART_STARTUP_FLOOR;
     std::string xvfb = "Xvfb";
+    int settleMs = 0;
     bool verbose = false;
 };
 
 void usage(std::FILE* out) {
     std::fprintf(out,
                  "usage: startup_bench [--runs N] [--warmup N] [--program PATH] [--floor PATH]\n"
-                 "                     [--xvfb PATH] [--verbose]\n"
+                 "                     [--xvfb PATH] [--settle MS] [--verbose]\n"
                  "  --runs N        measured runs of each program (default 30)\n"
                  "  --warmup N      unmeasured runs of each program first (default 3)\n"
                  "  --program PATH  the program (default %s)\n"
                  "  --floor PATH    the floor (default %s)\n"
                  "  --xvfb PATH     the X server to start (default Xvfb from PATH)\n"
+                 "  --settle MS     let the program run MS milliseconds after its first paint\n"
+                 "                  before stopping it, for the memory of later work (default 0)\n"
                  "  --verbose       every run, every damage report, and the programs' output\n",
                  KOLVART_STARTUP_PROGRAM, KOLVART_STARTUP_FLOOR);
 }
@@ -123,6 +129,8 @@ Options parseOptions(int argc, char* argv[]) {
             options.floor = value();
         else if (arg == "--xvfb")
             options.xvfb = value();
+        else if (arg == "--settle")
+            options.settleMs = count(value(), 0);
         else if (arg == "--verbose")
             options.verbose = true;
         else if (arg == "--help" || arg == "-h") {
@@ -320,7 +328,7 @@ public:
 
     // One start of the program: the times of its map and first paint, and
     // its peak memory.
-    Sample measure(const std::string& path, char* const* envp) {
+    Sample measure(const std::string& path, char* const* envp, std::chrono::milliseconds settle) {
         drain();
         Sample sample;
         const Clock::time_point start = Clock::now();
@@ -390,8 +398,14 @@ public:
         }
 
         const std::optional<pid_t> owner = windowPid(window);
-        if (owner != program.pid())
+        if (owner != program.pid()) {
+            if (auto ended = program.poll())
+                fail(path + " ended (status " + std::to_string(ended->first) +
+                     ") right after it showed its window");
             fail("the window that " + path + " mapped does not carry its pid");
+        }
+        if (settle.count() > 0)
+            std::this_thread::sleep_for(settle);
         const rusage usage = program.stop(cleanupTimeout);
         sample.peakRssKiB = static_cast<double>(usage.ru_maxrss);
         waitForDestroy(window);
@@ -511,8 +525,9 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void printRow(const char* name, const Summary& mapped, const Summary& painted, const Summary& rss) {
-    std::printf("  %-14s %8.2f %8.2f %8.2f   %8.2f %8.2f %8.2f   %8.2f %8.2f %8.2f\n", name,
+void printRow(int width, const char* name, const Summary& mapped, const Summary& painted,
+              const Summary& rss) {
+    std::printf("  %-*s %8.2f %8.2f %8.2f   %8.2f %8.2f %8.2f   %8.2f %8.2f %8.2f\n", width, name,
                 mapped.median, mapped.mean, mapped.min, painted.median, painted.mean, painted.min,
                 rss.median / 1024, rss.mean / 1024, rss.max / 1024);
 }
@@ -533,8 +548,9 @@ int run(const Options& options) {
     const int total = options.warmup + options.runs;
     for (int i = 0; i < total; ++i) {
         const bool warm = i >= options.warmup;
-        const Sample p = watcher.measure(options.program, environment.envp());
-        const Sample f = watcher.measure(options.floor, environment.envp());
+        const std::chrono::milliseconds settle(options.settleMs);
+        const Sample p = watcher.measure(options.program, environment.envp(), settle);
+        const Sample f = watcher.measure(options.floor, environment.envp(), settle);
         if (options.verbose)
             std::printf("%s %2d  %s map %.2f paint %.2f rss %.0f KiB   %s map %.2f paint %.2f "
                         "rss %.0f KiB\n",
@@ -557,15 +573,19 @@ int run(const Options& options) {
     std::printf("startup_bench: %d runs of each program, alternating, after %d warm-up runs "
                 "each, on Xvfb %s\n",
                 options.runs, options.warmup, server.display().c_str());
-    std::printf("  from just before fork/exec to the window's MapNotify (mapped) and to its first "
-                "paint (painted, DAMAGE)\n");
-    std::printf("  %-14s %26s   %26s   %26s\n", "", "mapped (ms)", "painted (ms)",
+    std::printf("  times from just before fork/exec to the window's MapNotify (mapped) and to its "
+                "first paint (painted, DAMAGE);\n  peak RSS (ru_maxrss) until SIGTERM, %d ms after "
+                "the first paint\n",
+                options.settleMs);
+    const int width =
+        static_cast<int>(std::max({std::size_t{14}, programName.size(), floorName.size()}));
+    std::printf("  %-*s %26s   %26s   %26s\n", width, "", "mapped (ms)", "painted (ms)",
                 "peak RSS (MiB)");
-    std::printf("  %-14s %8s %8s %8s   %8s %8s %8s   %8s %8s %8s\n", "", "median", "mean", "min",
-                "median", "mean", "min", "median", "mean", "max");
-    printRow(programName.c_str(), pMap, pPaint, pRss);
-    printRow(floorName.c_str(), fMap, fPaint, fRss);
-    std::printf("  %-14s %8.3f %8.3f %8s   %8.3f %8.3f %8s   %8.3f %8.3f %8s\n", "ratio",
+    std::printf("  %-*s %8s %8s %8s   %8s %8s %8s   %8s %8s %8s\n", width, "", "median", "mean",
+                "min", "median", "mean", "min", "median", "mean", "max");
+    printRow(width, programName.c_str(), pMap, pPaint, pRss);
+    printRow(width, floorName.c_str(), fMap, fPaint, fRss);
+    std::printf("  %-*s %8.3f %8.3f %8s   %8.3f %8.3f %8s   %8.3f %8.3f %8s\n", width, "ratio",
                 pMap.median / fMap.median, pMap.mean / fMap.mean, "", pPaint.median / fPaint.median,
                 pPaint.mean / fPaint.mean, "", pRss.median / fRss.median, pRss.mean / fRss.mean,
                 "");
