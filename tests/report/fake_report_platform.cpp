@@ -57,13 +57,13 @@ void FakeReportPlatform::printLine(const std::vector<PrintItem>& items) {
     QString pending;
     const auto flush = [&] {
         if (!pending.isEmpty())
-            entry += " " + quoted(pending);
+            entry.append(" ").append(quoted(pending));
         pending.clear();
     };
     for (const PrintItem& item : items) {
         if (const auto* tab = std::get_if<TabTo>(&item)) {
             flush();
-            entry += " Tab(" + std::to_string(tab->column) + ")";
+            entry.append(" Tab(").append(std::to_string(tab->column)).append(")");
         } else {
             pending += std::get<QString>(item);
         }
