@@ -1,8 +1,8 @@
 #include "ui/frmkolvart.h"
 
 #include "calc/coil_design.h"
+#include "report/on_demand_printer.h"
 #include "report/print_job.h"
-#include "report/qt_report_platform.h"
 #include "resources/app_icon.h"
 #include "ui/character_code.h"
 #include "ui/desktop.h"
@@ -123,8 +123,10 @@ frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportP
     buildControls();
     bindEvents();
 
-    job_ = std::make_unique<PrintJob>(printer ? std::move(printer)
-                                              : std::make_unique<QtReportPlatform>(this));
+    job_ = std::make_unique<PrintJob>(
+        printer ? std::move(printer)
+                : std::make_unique<OnDemandPrinter>(this,
+                                                    QStringLiteral(KOLVART_INSTALLED_MODULE_DIR)));
 }
 
 frmKolvart::~frmKolvart() = default;
