@@ -70,6 +70,8 @@ private slots:
     void filtersKeys();
     void deleteStillEditsAResultBox();
     void pasteKeepsLongTexts();
+    void keysClickOnlyTheFocusedButton_data();
+    void keysClickOnlyTheFocusedButton();
     void typicalRoad();
     void accessKeysWorkFromAnyBox();
     void failingGuardChangesNothing();
@@ -394,6 +396,30 @@ void FrmKolvartTest::pasteKeepsLongTexts() {
     QTest::keyClick(diameter, Qt::Key_Insert, Qt::ShiftModifier);
     QCOMPARE(diameter->text(), digits);
     QCOMPARE(beeps_, 0);
+}
+
+void FrmKolvartTest::keysClickOnlyTheFocusedButton_data() {
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("calculates");
+    QTest::newRow("enter on Bereken") << "cmdBereken" << int(Qt::Key_Return) << true;
+    QTest::newRow("space on Bereken") << "cmdBereken" << int(Qt::Key_Space) << true;
+    QTest::newRow("escape on Bereken") << "cmdBereken" << int(Qt::Key_Escape) << false;
+    QTest::newRow("enter on Afdruk") << "cmdAfdruk" << int(Qt::Key_Return) << false;
+    QTest::newRow("escape in an entry") << "txtZI" << int(Qt::Key_Escape) << false;
+}
+
+void FrmKolvartTest::keysClickOnlyTheFocusedButton() {
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(bool, calculates);
+    enter("10", "1", "1");
+    QWidget* target = child<QWidget>(qPrintable(focus));
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key));
+    QTest::qWait(150); // a click by key may come a moment later
+    QCOMPARE(box("txtAW")->text(), calculates ? QStringLiteral("13.6") : QString());
+    QCOMPARE(ends_, 0);
 }
 
 void FrmKolvartTest::typicalRoad() {
