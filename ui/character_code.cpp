@@ -3,15 +3,56 @@
 #include <QKeyEvent>
 
 namespace kolvart {
+namespace {
+
+// The control character that Ctrl with this key types, if any.
+std::optional<qint16> controlCode(int key, Qt::KeyboardModifiers modifiers) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<qint16>(key - Qt::Key_A + 1);
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 10;
+    case Qt::Key_Backspace:
+        return 127;
+    case Qt::Key_Space:
+        return 32;
+    default:
+        break;
+    }
+    // The punctuation and digit keys of the main block; the keypad's digits
+    // and minus make no control characters.
+    if (modifiers.testFlag(Qt::KeypadModifier))
+        return std::nullopt;
+    switch (key) {
+    case Qt::Key_2:
+    case Qt::Key_At:
+        return 0;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return 27;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return 28;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return 29;
+    case Qt::Key_6:
+    case Qt::Key_AsciiCircum:
+        return 30;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return 31;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 std::optional<qint16> characterCode(const QKeyEvent& event) {
     const int key = event.key();
     switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
     case Qt::Key_Escape:
         return 27;
     case Qt::Key_Tab:
@@ -22,14 +63,22 @@ std::optional<qint16> characterCode(const QKeyEvent& event) {
         break;
     }
 
-    // Ctrl with a letter types the control character of that letter
-    // (Ctrl+A is 1, Ctrl+V is 22), whatever text the event carries.
     const Qt::KeyboardModifiers modifiers = event.modifiers();
     const bool control = modifiers.testFlag(Qt::ControlModifier) &&
                          !modifiers.testFlag(Qt::AltModifier) &&
                          !modifiers.testFlag(Qt::MetaModifier);
-    if (control && key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<qint16>(key - Qt::Key_A + 1);
+    if (control)
+        return controlCode(key, modifiers);
+
+    switch (key) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    default:
+        break;
+    }
 
     const QString text = event.text();
     if (text.isEmpty())
@@ -38,6 +87,19 @@ std::optional<qint16> characterCode(const QKeyEvent& event) {
     if (unit == 0x7f)
         return std::nullopt; // Delete on some keyboards, whatever its key code says
     return static_cast<qint16>(unit);
+}
+
+bool isCommandChord(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (!modifiers.testFlag(Qt::AltModifier) && !modifiers.testFlag(Qt::MetaModifier))
+        return false;
+    // A key that types a character without Alt and Meta, or whose event
+    // carries printable text (Ctrl+Alt+1 carries "1"), makes a command;
+    // Alt+Left or Alt+F4 stay what they are.
+    const QKeyEvent bare(event.type(), event.key(),
+                         modifiers & ~(Qt::AltModifier | Qt::MetaModifier), event.text());
+    const QString text = event.text();
+    return characterCode(bare).has_value() || (!text.isEmpty() && text.front().isPrint());
 }
 
 } // namespace kolvart

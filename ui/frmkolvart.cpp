@@ -6,12 +6,14 @@
 #include "resources/app_icon.h"
 #include "ui/character_code.h"
 #include "ui/desktop.h"
+#include "ui/input_events.h"
 #include "ui/twips.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +21,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcutEvent>
 
+#include <initializer_list>
 #include <limits>
 
 namespace kolvart {
@@ -53,8 +57,13 @@ QFont defaultFont() {
     return font;
 }
 
+// How a label's background is painted: Label1 fills its own, in the 3-D face
+// colour, under the rule; a label in a frame lets the frame's own background
+// show, which some styles paint in another shade than the window's.
+enum class LabelBackground { Own, Container };
+
 QLabel* makeLabel(QWidget* container, const char* name, const QString& caption, QRect geometry,
-                  QFont::Weight weight) {
+                  QFont::Weight weight, LabelBackground background) {
     auto* label = new QLabel(caption, container);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(geometry);
@@ -62,8 +71,10 @@ QLabel* makeLabel(QWidget* container, const char* name, const QString& caption, 
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(false);
     label->setTextFormat(Qt::PlainText);
-    label->setBackgroundRole(QPalette::Button);
-    label->setAutoFillBackground(true);
+    if (background == LabelBackground::Own) {
+        label->setBackgroundRole(QPalette::Button);
+        label->setAutoFillBackground(true);
+    }
     return label;
 }
 
@@ -82,8 +93,8 @@ QLineEdit* makeBox(QWidget* container, const char* name, QRect geometry, QLabel*
 // One row of a frame: the label at the left and its box at the right.
 void makeRow(QGroupBox* frame, int top, QLabel*& label, const char* labelName,
              const QString& caption, int labelWidth, QLineEdit*& box, const char* boxName) {
-    label =
-        makeLabel(frame, labelName, caption, twipsRect(120, top, labelWidth, 252), QFont::Normal);
+    label = makeLabel(frame, labelName, caption, twipsRect(120, top, labelWidth, 252),
+                      QFont::Normal, LabelBackground::Container);
     box = makeBox(frame, boxName, twipsRect(3480, top, 1335, 285), label);
 }
 
@@ -131,7 +142,7 @@ frmKolvart::~frmKolvart() = default;
 
 void frmKolvart::buildControls() {
     Label1 = makeLabel(this, "Label1", QStringLiteral("Luchtspoelberekening volgens Wheeler"),
-                       twipsRect(120, 120, 5055, 375), QFont::Bold);
+                       twipsRect(120, 120, 5055, 375), QFont::Bold, LabelBackground::Own);
 
     // A rule in the window-text colour, drawn over the banner's background.
     Line2 = new QFrame(this);
@@ -178,8 +189,11 @@ void frmKolvart::bindEvents() {
     connect(cmdBereken, &QPushButton::clicked, this, &frmKolvart::berekenClicked);
     connect(cmdAfdruk, &QPushButton::clicked, this, &frmKolvart::afdrukClicked);
     connect(cmdStoppen, &QPushButton::clicked, this, &frmKolvart::stoppenClicked);
-    for (QLineEdit* box : {txtSpD, txtDD, txtZI, txtSpD2, txtSpL, txtAW})
-        box->installEventFilter(this);
+    // The boxes' key and input-method events go through the KeyPress
+    // handlers, the buttons' access keys click at once.
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             txtSpD, txtDD, txtZI, txtSpD2, txtSpL, txtAW, cmdAfdruk, cmdStoppen, cmdBereken})
+        control->installEventFilter(this);
 }
 
 void frmKolvart::showCentred() {
@@ -196,10 +210,13 @@ void frmKolvart::showCentred() {
 }
 
 bool frmKolvart::event(QEvent* event) {
+    // Once Stop has ended the program, input still queued goes nowhere.
+    if (ending_ && isUserInput(*event))
+        return true;
     const bool handled = QWidget::event(event);
     // Qt reports an activation again whenever a modal box closes; the
     // handler belongs to the first one, right after start-up.
-    if (event->type() == QEvent::WindowActivate && !activatedOnce_) {
+    if (event->type() == QEvent::WindowActivate && !activatedOnce_ && !ending_) {
         activatedOnce_ = true;
         activated();
     }
@@ -207,25 +224,111 @@ bool frmKolvart::event(QEvent* event) {
 }
 
 bool frmKolvart::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress)
-        return QWidget::eventFilter(watched, event);
-    const std::optional<qint16> code = characterCode(*static_cast<QKeyEvent*>(event));
+    // Once Stop has ended the program, input still queued (keys typed ahead,
+    // clicks, access keys) reaches no control and runs no handler.
+    if (ending_ && isUserInput(*event))
+        return true;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (auto* box = qobject_cast<QLineEdit*>(watched))
+            return boxKeyPress(box, *static_cast<QKeyEvent*>(event));
+        break;
+    case QEvent::InputMethod:
+        if (auto* box = qobject_cast<QLineEdit*>(watched))
+            return boxInputMethod(box, *static_cast<QInputMethodEvent*>(event));
+        break;
+    case QEvent::Shortcut:
+        if (auto* button = qobject_cast<QPushButton*>(watched))
+            return accessKey(button, *static_cast<QShortcutEvent*>(event));
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool frmKolvart::boxKeyPress(QLineEdit* box, const QKeyEvent& event) {
+    // Alt with a key that is no access key types nothing (an access key never
+    // gets here: Qt turns it into a shortcut first).
+    if (isCommandChord(event))
+        return true;
+    const std::optional<qint16> code = characterCode(event);
     if (!code)
         return false; // keys that type nothing edit and move as the box does by itself
 
     qint16 keyAscii = *code;
-    if (watched == txtSpD)
-        entryKeyPress(txtDD, keyAscii);
-    else if (watched == txtDD)
-        entryKeyPress(txtZI, keyAscii);
-    else if (watched == txtZI)
-        entryKeyPress(txtSpD, keyAscii);
-    else
-        resultKeyPress(keyAscii);
-
+    keyPress(box, keyAscii);
     // A discarded character goes no further, and Enter has already done its
     // work by moving the focus.
     return keyAscii == 0 || keyAscii == 13;
+}
+
+bool frmKolvart::boxInputMethod(QLineEdit* box, const QInputMethodEvent& event) {
+    if (&event == forwarding_)
+        return false;
+    // Composed text (dead keys, Compose, an input method) comes as a commit
+    // instead of key presses: each of its characters goes through the box's
+    // KeyPress handler as if typed, and only what that lets through reaches
+    // the box. The pre-edit is not shown, so no text stands in a box that
+    // the handler has not seen; nor is surrounding text replaced, since the
+    // input method cannot know which of its characters were refused.
+    QLineEdit* target = box;
+    QString passed;
+    const auto deliver = [&] {
+        if (passed.isEmpty())
+            return;
+        QInputMethodEvent commit;
+        commit.setCommitString(passed);
+        forwarding_ = &commit;
+        QCoreApplication::sendEvent(target, &commit);
+        forwarding_ = nullptr;
+        passed.clear();
+    };
+    for (const CommittedCharacter& character : committedCharacters(event.commitString())) {
+        qint16 keyAscii = character.code;
+        keyPress(target, keyAscii);
+        if (keyAscii == 0)
+            continue;
+        if (keyAscii == 13) {
+            // The focus has moved on: what follows goes to the next entry.
+            deliver();
+            target = nextEntry(target);
+        } else if (keyAscii == 8) {
+            deliver();
+            target->backspace();
+        } else {
+            passed += character.text;
+        }
+    }
+    deliver();
+    return true;
+}
+
+bool frmKolvart::accessKey(QPushButton* button, const QShortcutEvent& event) {
+    if (event.isAmbiguous())
+        return false;
+    // Qt would animate the click and make it 100 ms later: keys typed in the
+    // meantime would reach the boxes first, and the click could still come
+    // inside a modal box or after Stop. The click is made now instead.
+    button->click();
+    return true;
+}
+
+void frmKolvart::keyPress(QLineEdit* box, qint16& keyAscii) {
+    if (QLineEdit* next = nextEntry(box))
+        entryKeyPress(next, keyAscii);
+    else
+        resultKeyPress(keyAscii);
+}
+
+QLineEdit* frmKolvart::nextEntry(const QLineEdit* box) const {
+    if (box == txtSpD)
+        return txtDD;
+    if (box == txtDD)
+        return txtZI;
+    if (box == txtZI)
+        return txtSpD;
+    return nullptr;
 }
 
 void frmKolvart::closeEvent(QCloseEvent* event) {

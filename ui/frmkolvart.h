@@ -9,9 +9,12 @@
 
 class QFrame;
 class QGroupBox;
+class QInputMethodEvent;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShortcutEvent;
 
 namespace kolvart {
 
@@ -54,6 +57,13 @@ private:
     void entryKeyPress(QLineEdit* next, qint16& keyAscii);
     void resultKeyPress(qint16& keyAscii);
 
+    // Every way a character reaches a box ends in its KeyPress handler.
+    void keyPress(QLineEdit* box, qint16& keyAscii);
+    QLineEdit* nextEntry(const QLineEdit* box) const; // null for a result box
+    bool boxKeyPress(QLineEdit* box, const QKeyEvent& event);
+    bool boxInputMethod(QLineEdit* box, const QInputMethodEvent& event);
+    bool accessKey(QPushButton* button, const QShortcutEvent& event);
+
     QLabel* Label1 = nullptr;
     QFrame* Line2 = nullptr;
     QGroupBox* Frame2 = nullptr;
@@ -78,6 +88,7 @@ private:
     std::unique_ptr<PrintJob> job_;
     bool activatedOnce_ = false; // the activation handler runs at the first activation only
     bool ending_ = false;        // Stop has ended the program: no handler runs any more
+    const QInputMethodEvent* forwarding_ = nullptr; // a filtered commit on its way to its box
 };
 
 } // namespace kolvart
