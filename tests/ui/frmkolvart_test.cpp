@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,12 +41,24 @@ private:
 };
 
 // One key as the user presses it: the key, its modifiers and the text the
-// platform attaches (a null text means "as QTest makes it").
+// platform attaches (a null text means "as QTest makes it"). With the key
+// Qt::Key_unknown it is an input method's event instead: the text it commits
+// and the pre-edit it shows.
 struct Key {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers = Qt::NoModifier;
     QString text = QString();
+    QString preedit = QString();
 };
+
+Key commit(const QString& text, const QString& preedit = QString()) {
+    return {Qt::Key_unknown, Qt::NoModifier, text, preedit};
+}
+
+// A key with the modifiers and text that the X11 platform gives it.
+Key x11(Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    return {key, modifiers, text};
+}
 
 } // namespace
 
@@ -68,16 +81,22 @@ private slots:
     void enterWalksTheEntryRing();
     void filtersKeys_data();
     void filtersKeys();
+    void commitAfterEnterGoesToTheNextEntry();
     void deleteStillEditsAResultBox();
     void pasteKeepsLongTexts();
     void keysClickOnlyTheFocusedButton_data();
     void keysClickOnlyTheFocusedButton();
     void typicalRoad();
     void accessKeysWorkFromAnyBox();
+    void accessKeyActsBeforeTheNextKey_data();
+    void accessKeyActsBeforeTheNextKey();
     void failingGuardChangesNothing();
     void faultIsReportedAndChangesNothing();
     void modalBoxDoesNotActivateAgain();
     void stopEndsTheProgram();
+    void stopDropsQueuedInput();
+    void labelsShowTheirBackground_data();
+    void labelsShowTheirBackground();
     void printsTheBoxesAsTheyStand();
     void printJobOutlivesModalBoxes();
     void stopReleasesTheJobThenEnds();
@@ -123,6 +142,12 @@ void FrmKolvartTest::cleanup() {
 }
 
 void FrmKolvartTest::press(QWidget* target, const Key& key) {
+    if (key.key == Qt::Key_unknown) {
+        QInputMethodEvent event(key.preedit, {});
+        event.setCommitString(key.text);
+        QApplication::sendEvent(target, &event);
+        return;
+    }
     if (key.text.isNull()) {
         QTest::keyClick(target, key.key, key.modifiers);
         return;
@@ -135,7 +160,7 @@ void FrmKolvartTest::press(QWidget* target, const Key& key) {
 }
 
 void FrmKolvartTest::whenMessageBoxOpens(std::function<void(QMessageBox*)> check) {
-    // Polls, since a click by access key comes a moment after the key.
+    // Polls from inside the modal loop that the box runs.
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [poll, check] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -343,6 +368,72 @@ void FrmKolvartTest::filtersKeys_data() {
         << "txtZI"
         << "98" << QList<Key>{{Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16")}} << "98"
         << 1;
+    QTest::newRow("composed letter") << "txtSpD"
+                                     << "1" << QList<Key>{commit(QStringLiteral("é"))} << "1" << 1;
+    QTest::newRow("composed letter after its pre-edit")
+        << "txtDD"
+        << "2" << QList<Key>{commit(QString(), QStringLiteral("´")), commit(QStringLiteral("é"))}
+        << "2" << 1;
+    QTest::newRow("mixed commit") << "txtZI"
+                                  << "" << QList<Key>{commit(QStringLiteral("1é2"))} << "12" << 1;
+    QTest::newRow("commit beyond the basic plane")
+        << "txtSpD"
+        << "4" << QList<Key>{commit(QStringLiteral("😀5"))} << "45" << 1;
+    QTest::newRow("commit with a backspace")
+        << "txtSpD"
+        << "7" << QList<Key>{commit(QStringLiteral("1\b2"))} << "72" << 0;
+    QTest::newRow("pre-edit then cancelled")
+        << "txtDD"
+        << "5" << QList<Key>{commit(QString(), QStringLiteral("´")), commit(QString())} << "5" << 0;
+    QTest::newRow("pre-edit left standing")
+        << "txtSpD"
+        << "5" << QList<Key>{commit(QString(), QStringLiteral("12"))} << "5" << 0;
+    QTest::newRow("alt with digits and the point") << "txtSpD"
+                                                   << ""
+                                                   << QList<Key>{{Qt::Key_1, Qt::AltModifier},
+                                                                 {Qt::Key_Period, Qt::AltModifier},
+                                                                 {Qt::Key_E, Qt::AltModifier},
+                                                                 {Qt::Key_5, Qt::MetaModifier}}
+                                                   << "" << 0;
+    QTest::newRow("x11 altgr characters")
+        << "txtSpD"
+        << "3"
+        << QList<Key>{x11(Qt::Key_Eacute, Qt::GroupSwitchModifier, QStringLiteral("é")),
+                      x11(Qt::Key_twosuperior, Qt::GroupSwitchModifier, QStringLiteral("²")),
+                      x11(Qt::Key_exclamdown, Qt::GroupSwitchModifier, QStringLiteral("¡"))}
+        << "3" << 3;
+    const QList<Key> controlChords{{Qt::Key_Return, Qt::ControlModifier},
+                                   {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier},
+                                   {Qt::Key_Backspace, Qt::ControlModifier},
+                                   {Qt::Key_BracketLeft, Qt::ControlModifier},
+                                   {Qt::Key_BracketRight, Qt::ControlModifier},
+                                   {Qt::Key_Backslash, Qt::ControlModifier},
+                                   {Qt::Key_2, Qt::ControlModifier},
+                                   {Qt::Key_6, Qt::ControlModifier},
+                                   {Qt::Key_Minus, Qt::ControlModifier},
+                                   {Qt::Key_Space, Qt::ControlModifier}};
+    QTest::newRow("control-character chords") << "txtSpD"
+                                              << "12" << controlChords << "12" << 10;
+    QTest::newRow("x11 control-character chords")
+        << "txtDD"
+        << "12"
+        << QList<Key>{x11(Qt::Key_Return, Qt::ControlModifier, QStringLiteral("\r")),
+                      x11(Qt::Key_Backspace, Qt::ControlModifier, QStringLiteral("\b")),
+                      x11(Qt::Key_BracketLeft, Qt::ControlModifier, QStringLiteral("\x1b")),
+                      x11(Qt::Key_BracketRight, Qt::ControlModifier, QStringLiteral("\x1d")),
+                      x11(Qt::Key_Backslash, Qt::ControlModifier, QStringLiteral("\x1c")),
+                      x11(Qt::Key_2, Qt::ControlModifier, QString(QChar(0))),
+                      x11(Qt::Key_6, Qt::ControlModifier, QStringLiteral("\x1e")),
+                      x11(Qt::Key_Minus, Qt::ControlModifier, QStringLiteral("-"))}
+        << "12" << 8;
+    QTest::newRow("x11 ctrl with keys of no control character")
+        << "txtZI"
+        << "12"
+        << QList<Key>{x11(Qt::Key_1, Qt::ControlModifier, QStringLiteral("1")),
+                      x11(Qt::Key_3, Qt::ControlModifier, QStringLiteral("\x1b")),
+                      x11(Qt::Key_8, Qt::ControlModifier, QStringLiteral("\x7f")),
+                      x11(Qt::Key_Period, Qt::ControlModifier, QStringLiteral("."))}
+        << "12" << 0;
     QTest::newRow("digit in a result") << "txtAW"
                                        << "13.6" << QList<Key>{{Qt::Key_1}} << "13.6" << 1;
     QTest::newRow("backspace in a result")
@@ -353,6 +444,17 @@ void FrmKolvartTest::filtersKeys_data() {
     QTest::newRow("letters in a result")
         << "txtAW"
         << "" << QList<Key>{{Qt::Key_A}, {Qt::Key_B}, {Qt::Key_C}} << "" << 3;
+    QTest::newRow("commit in a result")
+        << "txtSpL"
+        << "13.8" << QList<Key>{commit(QStringLiteral("1é2"))} << "13.8" << 3;
+    QTest::newRow("alt chords in a result") << "txtAW"
+                                            << "13.6"
+                                            << QList<Key>{{Qt::Key_1, Qt::AltModifier},
+                                                          {Qt::Key_Return, Qt::AltModifier},
+                                                          {Qt::Key_Backspace, Qt::AltModifier}}
+                                            << "13.6" << 0;
+    QTest::newRow("control-character chords in a result") << "txtSpD2"
+                                                          << "10" << controlChords << "10" << 10;
     QTest::newRow("x11 ctrl+v in a result")
         << "txtSpD2"
         << "10" << QList<Key>{{Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16")}} << "10"
@@ -369,11 +471,25 @@ void FrmKolvartTest::filtersKeys() {
     QLineEdit* target = box(qPrintable(boxName));
     target->setText(before);
     target->setFocus();
+    const QRect caret = target->inputMethodQuery(Qt::ImCursorRectangle).toRect();
     for (const Key& key : keys)
         press(target, key);
     QCOMPARE(target->text(), after);
     QCOMPARE(beeps_, beeps);
     QCOMPARE(QApplication::focusWidget(), target);
+    // Nothing the box does not hold stands in it: no pre-edit moved the caret.
+    if (after == before)
+        QCOMPARE(target->inputMethodQuery(Qt::ImCursorRectangle).toRect(), caret);
+}
+
+void FrmKolvartTest::commitAfterEnterGoesToTheNextEntry() {
+    // As typed: 1 into the diameter, Enter moves on, 2 into the wire.
+    box("txtSpD")->setFocus();
+    press(box("txtSpD"), commit(QStringLiteral("1\r2")));
+    QCOMPARE(box("txtSpD")->text(), QStringLiteral("1"));
+    QCOMPARE(box("txtDD")->text(), QStringLiteral("2"));
+    QCOMPARE(QApplication::focusWidget(), box("txtDD"));
+    QCOMPARE(beeps_, 0);
 }
 
 void FrmKolvartTest::deleteStillEditsAResultBox() {
@@ -453,6 +569,52 @@ void FrmKolvartTest::accessKeysWorkFromAnyBox() {
     QCOMPARE(beeps_, 0);
 }
 
+void FrmKolvartTest::accessKeyActsBeforeTheNextKey_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("calculates");
+    QTest::addColumn<bool>("prints");
+    QTest::addColumn<int>("ends");
+    QTest::addColumn<QString>("diameter");
+    // The 5 is typed at once after the access key; the action must have
+    // read the boxes before it.
+    QTest::newRow("Bereken, then 5") << int(Qt::Key_B) << true << false << 0 << "105";
+    QTest::newRow("Afdruk, then 5") << int(Qt::Key_A) << false << true << 0 << "105";
+    QTest::newRow("Stoppen, then 5") << int(Qt::Key_S) << false << false << 1 << "10";
+}
+
+void FrmKolvartTest::accessKeyActsBeforeTheNextKey() {
+    QFETCH(int, key);
+    QFETCH(bool, calculates);
+    QFETCH(bool, prints);
+    QFETCH(int, ends);
+    QFETCH(QString, diameter);
+    enter("10", "1", "1");
+    QLineEdit* entry = box("txtSpD");
+    entry->setFocus();
+    entry->end(false);
+    const auto check = [&] {
+        QCOMPARE(box("txtAW")->text(), calculates ? QStringLiteral("13.6") : QString());
+        QCOMPARE(box("txtSpL")->text(), calculates ? QStringLiteral("13.8") : QString());
+        QCOMPARE(count("dialog"), prints ? 1 : 0);
+        if (prints) {
+            const bool printedTen =
+                std::any_of(printer_.log.begin(), printer_.log.end(), [](const std::string& entry) {
+                    return entry.find("Tab(40) \"10 mm\"") != std::string::npos;
+                });
+            QVERIFY(printedTen);
+        }
+        QCOMPARE(ends_, ends);
+        QCOMPARE(entry->text(), diameter);
+        QCOMPARE(beeps_, 0);
+    };
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
+    check();
+    // No click is left to come later.
+    QTest::qWait(300);
+    check();
+}
+
 void FrmKolvartTest::failingGuardChangesNothing() {
     box("txtSpD2")->setText(QStringLiteral("old"));
     box("txtSpD")->setText(QStringLiteral("10"));
@@ -514,6 +676,88 @@ void FrmKolvartTest::stopEndsTheProgram() {
     box("txtZI")->setText(QStringLiteral("1"));
     child<QPushButton>("cmdBereken")->click();
     QVERIFY(box("txtSpD2")->text().isEmpty());
+}
+
+void FrmKolvartTest::stopDropsQueuedInput() {
+    enter("10", "1", "1");
+    QLineEdit* entry = box("txtSpD");
+    entry->setFocus();
+    // Typed ahead of Stop and still queued when it ends the program: a digit,
+    // a letter that would beep, Enter and Tab that would move the focus, a
+    // commit, a click on Bereken and a window activation.
+    const auto post = [](QWidget* target, Qt::Key key, const QString& text) {
+        QCoreApplication::postEvent(target,
+                                    new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+        QCoreApplication::postEvent(target,
+                                    new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+    };
+    post(entry, Qt::Key_5, QStringLiteral("5"));
+    post(entry, Qt::Key_A, QStringLiteral("a"));
+    post(entry, Qt::Key_Return, QStringLiteral("\r"));
+    post(entry, Qt::Key_Tab, QStringLiteral("\t"));
+    auto* composed = new QInputMethodEvent;
+    composed->setCommitString(QStringLiteral("7é"));
+    QCoreApplication::postEvent(entry, composed);
+    auto* bereken = child<QPushButton>("cmdBereken");
+    const QPoint centre = bereken->rect().center();
+    const QPoint global = bereken->mapToGlobal(centre);
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            bereken,
+            new QMouseEvent(type, centre, global, Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+    QCoreApplication::postEvent(window_.get(), new QEvent(QEvent::WindowActivate));
+
+    child<QPushButton>("cmdStoppen")->click();
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(ends_, 1);
+    QCOMPARE(entry->text(), QStringLiteral("10"));
+    QVERIFY(box("txtDD")->text() == QStringLiteral("1") && box("txtZI")->text() == "1");
+    QCOMPARE(beeps_, 0);
+    QCOMPARE(QApplication::focusWidget(), entry);
+    QVERIFY(box("txtAW")->text().isEmpty());
+}
+
+void FrmKolvartTest::labelsShowTheirBackground_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("dark");
+    // A label in a frame shows the frame's interior; Label1 fills its own
+    // background in the 3-D face colour, with the rule drawn over it.
+    for (const bool dark : {false, true}) {
+        const char* palette = dark ? "dark" : "default";
+        for (const char* label : {"Label2", "Label4", "Label7", "Label8", "Label1"})
+            QTest::addRow("%s, %s palette", label, palette) << QString::fromLatin1(label) << dark;
+    }
+}
+
+void FrmKolvartTest::labelsShowTheirBackground() {
+    QFETCH(QString, label);
+    QFETCH(bool, dark);
+    if (dark) {
+        // Window and button shades apart, so that a fill in the wrong one shows.
+        QPalette palette(QColor(70, 70, 74), QColor(40, 40, 44));
+        palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        window_->setPalette(palette);
+    }
+    auto* shown = child<QLabel>(qPrintable(label));
+    const QImage image = window_->grab().toImage();
+    QCOMPARE(image.size(), window_->size() * image.devicePixelRatio());
+    const auto pixel = [&image](QPoint point) {
+        return image.pixelColor(point * image.devicePixelRatio()).rgb();
+    };
+    // The label's last column, past its caption, half-way down.
+    const QPoint inLabel =
+        shown->mapTo(window_.get(), QPoint(shown->width() - 2, shown->height() / 2));
+    if (label == QLatin1String("Label1")) {
+        QCOMPARE(pixel(inLabel), shown->palette().color(QPalette::Button).rgb());
+        return;
+    }
+    // The frame's interior just right of the label, left of its box.
+    const QPoint inFrame = inLabel + QPoint(4, 0);
+    QWidget* frame = shown->parentWidget();
+    QVERIFY(!frame->childAt(frame->mapFrom(window_.get(), inFrame)));
+    QCOMPARE(pixel(inLabel), pixel(inFrame));
 }
 
 void FrmKolvartTest::enter(const char* spD, const char* dd, const char* zi) {
