@@ -1,4 +1,5 @@
-// Thousands of random key presses, pastes and clicks on the window. It must
+// Thousands of random key presses, input-method commits, access keys, pastes
+// and clicks on the window. It must
 // never crash, the result boxes must change only through a calculation (or
 // through the editing that keys without a character and pastes do), and the
 // entry boxes must hold only what the filter let through or a paste brought.
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -32,11 +34,12 @@ public:
 
 // What an action may have done to the boxes.
 enum class Effect {
-    Typed,      // a key that types a character: only the filter decides
-    Edited,     // a key without a character: edits any box as it does by itself
-    Pasted,     // a paste: any box may take the clipboard's text
-    Calculated, // the calculation ran
-    Other,      // printing, focus moves, clicks on labels: no box changes
+    Typed,               // a key or commit that types characters: only the filter decides
+    Edited,              // a key without a character: edits any box as it does by itself
+    Pasted,              // a paste: any box may take the clipboard's text
+    Calculated,          // the calculation ran
+    CalculatedThenTyped, // the calculation ran on the entries as they stood, then a key
+    Other,               // printing, focus moves, clicks on labels: no box changes
 };
 
 const char* const entryNames[] = {"txtSpD", "txtDD", "txtZI"};
@@ -56,6 +59,8 @@ private:
     QString randomText();
     Effect act();
     Effect pressKey(QWidget* target);
+    Effect commit();
+    Effect accessKeyThenDigit();
     Effect paste(QLineEdit* target);
     Effect calculate();
 
@@ -119,6 +124,14 @@ Effect MonkeyTest::pressKey(QWidget* target) {
         {Qt::Key_V, Qt::ControlModifier, Effect::Typed},
         {Qt::Key_X, Qt::ControlModifier, Effect::Typed},
         {Qt::Key_Z, Qt::ControlModifier, Effect::Typed},
+        {Qt::Key_Return, Qt::ControlModifier, Effect::Typed},
+        {Qt::Key_Backspace, Qt::ControlModifier, Effect::Typed},
+        {Qt::Key_BracketLeft, Qt::ControlModifier, Effect::Typed},
+        {Qt::Key_2, Qt::ControlModifier, Effect::Typed},
+        {Qt::Key_Minus, Qt::ControlModifier, Effect::Typed},
+        {Qt::Key_1, Qt::AltModifier, Effect::Typed},
+        {Qt::Key_Period, Qt::AltModifier, Effect::Typed},
+        {Qt::Key_E, Qt::AltModifier, Effect::Typed},
         {Qt::Key_Delete, Qt::NoModifier, Effect::Edited},
         {Qt::Key_Delete, Qt::ShiftModifier, Effect::Edited},
         {Qt::Key_Left, Qt::ShiftModifier, Effect::Other},
@@ -145,6 +158,45 @@ Effect MonkeyTest::pressKey(QWidget* target) {
     return key.effect;
 }
 
+Effect MonkeyTest::commit() {
+    // What dead keys, Compose and input methods commit, with the pre-edit
+    // that some show first; an empty commit cancels the pre-edit.
+    static const QString commits[] = {QStringLiteral("é"),   QStringLiteral("ü"),
+                                      QStringLiteral("1é2"), QStringLiteral("5"),
+                                      QStringLiteral("."),   QStringLiteral("½"),
+                                      QStringLiteral("²"),   QStringLiteral("٣"),
+                                      QStringLiteral("😀"),   QString(),
+                                      QStringLiteral("\r"),  QStringLiteral("1\r2"),
+                                      QStringLiteral("\b"),  QStringLiteral("7\b")};
+    static const QString preedits[] = {QString(), QStringLiteral("´"), QStringLiteral("12")};
+    auto* target = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!target) {
+        target = box(random_.bounded(2) ? entryNames[random_.bounded(3)]
+                                        : resultNames[random_.bounded(3)]);
+        target->setFocus();
+    }
+    const QString& preedit = preedits[random_.bounded(int(std::size(preedits)))];
+    if (!preedit.isEmpty()) {
+        QInputMethodEvent composing(preedit, {});
+        QApplication::sendEvent(target, &composing);
+    }
+    QInputMethodEvent committed;
+    committed.setCommitString(commits[random_.bounded(int(std::size(commits)))]);
+    QApplication::sendEvent(target, &committed);
+    return Effect::Typed;
+}
+
+Effect MonkeyTest::accessKeyThenDigit() {
+    // "&Bereken" or "&Afdruk", and a digit typed at once after it.
+    const bool bereken = random_.bounded(2) == 0;
+    QWidget* target = QApplication::focusWidget();
+    QTest::keyClick(target ? target : window_.get(), bereken ? Qt::Key_B : Qt::Key_A,
+                    Qt::AltModifier);
+    target = QApplication::focusWidget();
+    QTest::keyClick(target ? target : window_.get(), Qt::Key(Qt::Key_0 + random_.bounded(10)));
+    return bereken ? Effect::CalculatedThenTyped : Effect::Typed;
+}
+
 Effect MonkeyTest::paste(QLineEdit* target) {
     sentToClipboard_ = randomText();
     QApplication::clipboard()->setText(sentToClipboard_);
@@ -166,10 +218,8 @@ Effect MonkeyTest::paste(QLineEdit* target) {
 
 Effect MonkeyTest::calculate() {
     if (random_.bounded(10) == 0) {
-        // By access key: the click follows a moment later.
         QWidget* target = QApplication::focusWidget();
         QTest::keyClick(target ? target : window_.get(), Qt::Key_B, Qt::AltModifier);
-        QTest::qWait(150);
     } else {
         window_->findChild<QPushButton*>(QStringLiteral("cmdBereken"))->click();
     }
@@ -199,10 +249,10 @@ Effect MonkeyTest::act() {
                                      QString::number(random_.bounded(0, 100)));
         return Effect::Typed;
     }
-    if (choice < 76) {
-        window_->findChild<QPushButton*>(QStringLiteral("cmdAfdruk"))->click();
-        return Effect::Other;
-    }
+    if (choice < 88)
+        return commit();
+    if (choice < 92)
+        return accessKeyThenDigit();
     // A click somewhere: a box, a label, a frame.
     const QList<QWidget*> widgets = window_->findChildren<QWidget*>();
     QWidget* target = widgets[random_.bounded(int(widgets.size()))];
@@ -268,15 +318,20 @@ void MonkeyTest::randomUse() {
         }
         if (effect == Effect::Typed || effect == Effect::Other)
             QVERIFY2(results == resultsBefore, qPrintable(where));
-        if (effect == Effect::Calculated && results != resultsBefore) {
-            // A calculation writes exactly what the calculation gives.
-            const auto design = kolvart::Bereken(entries[0].toStdString(), entries[1].toStdString(),
-                                                 entries[2].toStdString());
+        const bool calculation =
+            effect == Effect::Calculated || effect == Effect::CalculatedThenTyped;
+        if (calculation && results != resultsBefore) {
+            // A calculation writes exactly what the calculation gives for
+            // the entries as they stood, before any key that follows it.
+            const auto design =
+                kolvart::Bereken(entriesBefore[0].toStdString(), entriesBefore[1].toStdString(),
+                                 entriesBefore[2].toStdString());
             QVERIFY2(design.has_value(), qPrintable(where));
             QCOMPARE(results, (QStringList{QString::fromStdString(design->diameter),
                                            QString::fromStdString(design->length),
                                            QString::fromStdString(design->turns)}));
-            QCOMPARE(entries, entriesBefore);
+            if (effect == Effect::Calculated)
+                QCOMPARE(entries, entriesBefore);
             ++calculated;
         }
         QCOMPARE(desktop_->ends, 0);
