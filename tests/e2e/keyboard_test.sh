@@ -1,0 +1,333 @@
+#!/usr/bin/env bash
+# End to end: what a real X11 keyboard types into the program's boxes.
+#
+#   keyboard_test.sh PROGRAM
+#
+# Starts an Xvfb server of its own with the US-International layout (dead
+# keys on ' " ` ~ ^, AltGr characters on the third level) and Compose on the
+# Menu key, then the program on it with Qt's compose input context, and types
+# with xdotool. The keys reach the program as X11 key events and go through
+# Qt's own keyboard and compose code, which synthetic events in the window
+# tests never do: dead keys and Compose sequences arrive as input-method
+# commits, AltGr characters as key presses with the group-switch modifier.
+#
+# Typed into the diameter box: dead-key letters, Compose sequences (one of
+# them, 1 2 -> 1/2, made of digits), AltGr characters, Alt with digits and the
+# point, and the control-character chords Ctrl+Enter, Ctrl+Backspace,
+# Ctrl+[, Ctrl+], Ctrl+\, Ctrl+2, Ctrl+6 and Ctrl+-, between a 1 and a 0: the
+# box must hold 10, so nothing got in, nothing was deleted and the focus
+# stayed. Then 1 and 1 into the other entries by the Enter ring, and Alt+B
+# followed at once by 5: the calculation has to read 10 (10, 13.8, 13.6) and
+# the 5 has to land after it (105). Then the same keys in the turns box, which
+# must keep 13.6. Alt+S has to end the program with exit status 0.
+#
+# Reading a box back: the box is clicked and its text selected with Home,
+# Shift+End. On X11 a Qt line edit offers the text it selects as the PRIMARY
+# selection, which xclip reads; the program needs no hook for the test.
+# Before each reading xclip itself holds PRIMARY with a marker, so a reading
+# is the box's text only once the program has taken PRIMARY over. Every box
+# read is expected to hold some text.
+#
+# Everything it starts is stopped on exit, also when a step fails. On failure
+# it prints what it knows (window list, screenshot, the program's log) and
+# keeps the temporary directory.
+#
+# Environment: KOLVART_E2E_KEEP=1 keeps the temporary directory after a pass.
+set -Eeuo pipefail
+export LC_ALL=C
+
+readonly wait_seconds=30             # for a window, a focus change, a reading
+readonly deadline=$((SECONDS + 110)) # stays below the CTest timeout
+
+say() { printf 'keyboard: %s\n' "$*"; }
+
+if [ $# -ne 1 ] || [ ! -x "$1" ]; then
+    echo "usage: $0 PROGRAM (the built kolvart executable)" >&2
+    exit 2
+fi
+program=$(readlink -f "$1")
+
+# Each tool with the Debian package that brings it (./dev.sh test installs them).
+missing=()
+for pair in Xvfb:xvfb setxkbmap:x11-xkb-utils xdotool:xdotool xclip:xclip \
+    import:imagemagick setpriv:util-linux timeout:coreutils; do
+    command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair%%:*} (package ${pair#*:})")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    say "FAILED: missing ${missing[*]}; ./dev.sh test installs them"
+    exit 1
+fi
+
+tmp=$(mktemp -d /tmp/kolvart-keys.XXXXXX)
+log_dir="$tmp/log"
+mkdir -p "$log_dir" "$tmp/home" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+
+xvfb_pid=
+app_pid=
+holder_pid= # the xclip that holds the marker
+failed=0
+step="starting"
+
+# Stops a process started here: TERM, then KILL when it lingers.
+stop_process() { # pid name
+    local pid=$1
+    [ -n "$pid" ] || return 0
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -TERM "$pid" 2>/dev/null || true
+        for _ in $(seq 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$pid" 2>/dev/null; then
+            say "$2 (pid $pid) did not stop on TERM; killing it"
+            kill -KILL "$pid" 2>/dev/null || true
+        fi
+    fi
+    wait "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+    local status=$?
+    trap - ERR
+    set +e
+    stop_process "$holder_pid" "xclip"
+    stop_process "$app_pid" "the program"
+    stop_process "$xvfb_pid" "Xvfb"
+    if [ "$failed" -ne 0 ] || [ "$status" -ne 0 ] || [ "${KOLVART_E2E_KEEP:-0}" = 1 ]; then
+        say "kept the temporary directory $tmp"
+    else
+        rm -rf "$tmp"
+    fi
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+diagnose() {
+    echo "===== diagnostics (temporary directory $tmp) ====="
+    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        echo "----- keyboard of ${DISPLAY:-} -----"
+        timeout 10 setxkbmap -query 2>&1 || true
+        echo "----- visible windows on ${DISPLAY:-} -----"
+        local w
+        for w in $(timeout 10 xdotool search --onlyvisible --name '.' 2>/dev/null); do
+            echo "$w: $(timeout 5 xdotool getwindowname "$w" 2>/dev/null)"
+        done
+        echo "input focus: $(timeout 5 xdotool getwindowfocus 2>/dev/null)"
+        if timeout 20 import -window root "$tmp/screenshot.png" 2>/dev/null; then
+            echo "screenshot of the display: $tmp/screenshot.png"
+        fi
+    fi
+    if [ -n "$app_pid" ]; then
+        if kill -0 "$app_pid" 2>/dev/null; then
+            echo "the program (pid $app_pid) is still running"
+        else
+            echo "the program is no longer running"
+        fi
+    fi
+    local file
+    for file in program.log xvfb.log xdotool.log; do
+        if [ -s "$log_dir/$file" ]; then
+            echo "----- $file (last 40 lines) -----"
+            tail -n 40 "$log_dir/$file"
+        fi
+    done
+}
+
+fail() {
+    if [ "$failed" -ne 0 ]; then
+        echo "keyboard: FAILED again: $*" >&2
+        exit 1
+    fi
+    trap - ERR
+    failed=1
+    say "FAILED while $step: $*"
+    diagnose || true
+    exit 1
+}
+trap 'fail "command failed (line $LINENO): $BASH_COMMAND"' ERR
+
+# Sets lim to the seconds a wait may take: its own limit, cut to what is
+# left before the deadline.
+limit() {
+    local left=$((deadline - SECONDS))
+    [ "$left" -gt 0 ] || fail "ran out of time"
+    if [ "$1" -lt "$left" ]; then lim=$1; else lim=$left; fi
+}
+
+# Polls a command until it succeeds.
+wait_until() { # seconds description command...
+    local seconds description end
+    limit "$1"
+    seconds=$lim
+    description=$2
+    shift 2
+    end=$((SECONDS + seconds))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || fail "waited ${seconds}s for $description"
+        sleep 0.1
+    done
+}
+
+alive() { kill -0 "$1" 2>/dev/null; }
+
+# ---------------------------------------------------------------- Xvfb ----
+step="starting Xvfb"
+# -displayfd: Xvfb picks a free display itself and writes its number.
+# -noreset: the server keeps the keyboard layout set below when its last
+# client goes; a reset would bring back the plain US layout.
+setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp \
+    3>"$tmp/display" >"$log_dir/xvfb.log" 2>&1 &
+xvfb_pid=$!
+display_ready() {
+    alive "$xvfb_pid" || fail "Xvfb ended at start-up"
+    grep -q '^[0-9][0-9]*$' "$tmp/display" 2>/dev/null
+}
+wait_until "$wait_seconds" "Xvfb to report its display" display_ready
+DISPLAY=":$(cat "$tmp/display")"
+export DISPLAY
+
+step="setting the keyboard layout"
+setxkbmap -layout us -variant intl -option compose:menu
+layout=$(setxkbmap -query)
+[[ $layout == *"variant:    intl"* && $layout == *"compose:menu"* ]] ||
+    fail "the layout did not take: $layout"
+say "Xvfb runs on $DISPLAY with the layout us, variant intl, Compose on Menu"
+
+# -------------------------------------------------------------- program ----
+step="starting the program"
+export HOME="$tmp/home"
+export XDG_RUNTIME_DIR="$tmp/runtime"
+# Qt's own compose input context, whatever the desktop around the test uses;
+# no session bus (see the print test).
+DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" QT_IM_MODULE=compose \
+    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 LC_ALL=C.UTF-8 \
+    setpriv --pdeathsig TERM -- "$program" >"$log_dir/program.log" 2>&1 &
+app_pid=$!
+
+program_running() {
+    alive "$app_pid" && return 0
+    local status=0
+    wait "$app_pid" || status=$?
+    app_pid=
+    fail "the program ended unexpectedly, with exit status $status"
+}
+
+window_found() {
+    program_running
+    main=$(timeout 10 xdotool search --onlyvisible --name '^Berekenen van luchtspoeltjes' \
+        2>>"$log_dir/xdotool.log" || true)
+    [ -n "$main" ] && [ "$(wc -l <<<"$main")" -eq 1 ]
+}
+main=
+wait_until "$wait_seconds" "the main window to appear" window_found
+
+focus_main() {
+    limit "$wait_seconds"
+    timeout "$lim" xdotool windowfocus --sync "$main" >/dev/null 2>>"$log_dir/xdotool.log" ||
+        fail "could not give the focus to the main window"
+}
+focus_main
+
+# Types keys (xdotool key names) into the program and checks it still runs.
+keys() {
+    program_running
+    xdotool key --delay 30 "$@"
+}
+
+# The centre of a box in window pixels, from its place in twips (15 twips to
+# a pixel): x and y.
+box_centre() { # box
+    local frame_top row_top
+    case $1 in
+    txtSpD | txtDD | txtZI) frame_top=600 ;;
+    *) frame_top=2280 ;;
+    esac
+    case $1 in
+    txtSpD | txtSpD2) row_top=360 ;;
+    txtDD | txtSpL) row_top=720 ;;
+    *) row_top=1080 ;;
+    esac
+    x=$(((120 + 3480 + 1335 / 2) / 15))
+    y=$(((frame_top + row_top + 285 / 2) / 15))
+}
+
+click_box() { # box
+    box_centre "$1"
+    program_running
+    xdotool mousemove --window "$main" "$x" "$y" click 1
+}
+
+primary() { timeout 10 xclip -o -selection primary 2>/dev/null || true; }
+primary_is() { [ "$(primary)" = "$1" ]; }
+primary_is_not() { program_running && [ "$(primary)" != "$1" ]; }
+
+# Reads the text of a box (see the top of this file). Leaves the caret at the
+# end of the box, with nothing selected.
+read_box() { # variable box
+    local marker="kolvart-unread-$RANDOM$RANDOM"
+    printf '%s' "$marker" | setpriv --pdeathsig TERM -- xclip -quiet -selection primary -i \
+        >/dev/null 2>&1 &
+    holder_pid=$!
+    wait_until "$wait_seconds" "xclip to hold the PRIMARY selection" primary_is "$marker"
+    click_box "$2"
+    keys Home shift+End
+    wait_until "$wait_seconds" "the program to offer the text of $2" primary_is_not "$marker"
+    printf -v "$1" '%s' "$(primary)"
+    keys End
+    stop_process "$holder_pid" "xclip"
+    holder_pid=
+}
+
+expect_box() { # box expected why
+    local value
+    read_box value "$1"
+    [ "$value" = "$2" ] || fail "$1 holds \"$value\", not \"$2\": $3"
+    say "$1 holds \"$2\": $3"
+}
+
+# Everything that must not reach a box: dead-key letters, Compose sequences,
+# AltGr characters, Alt chords that are no access key, control-character chords.
+refused=(dead_acute e dead_diaeresis u dead_grave a dead_tilde n dead_circumflex o
+    Multi_key 1 2 Multi_key o c
+    ISO_Level3_Shift+e ISO_Level3_Shift+2 ISO_Level3_Shift+5
+    alt+1 alt+period alt+e
+    ctrl+Return ctrl+KP_Enter ctrl+BackSpace ctrl+bracketleft ctrl+bracketright
+    ctrl+backslash ctrl+2 ctrl+6 ctrl+minus)
+
+# --------------------------------------------------------------- typing ----
+step="typing into the diameter box"
+# The window's activation put the focus into the diameter box.
+keys 1 "${refused[@]}" 0
+expect_box txtSpD 10 "composed, AltGr, Alt and Ctrl characters refused, focus kept, nothing deleted"
+
+step="the access key followed at once by a digit"
+# The reading left the caret at the end of the diameter box; Enter walks the ring.
+keys Return 1 Return 1 Return
+keys alt+b 5
+expect_box txtSpD2 10 "Bereken read the diameter before the 5"
+expect_box txtSpL 13.8 "Bereken read the diameter before the 5"
+expect_box txtAW 13.6 "Bereken read the diameter before the 5"
+expect_box txtSpD 105 "the 5 came after the calculation"
+expect_box txtDD 1 "the wire as typed"
+expect_box txtZI 1 "the inductance as typed"
+
+step="typing into the turns box"
+click_box txtAW
+keys "${refused[@]}" 1 period BackSpace
+expect_box txtAW 13.6 "a result box refuses every character"
+
+# ----------------------------------------------------------------- stop ----
+step="stopping the program"
+focus_main
+keys alt+s
+program_ended() { ! alive "$app_pid"; }
+wait_until "$wait_seconds" "the program to end after Alt+S" program_ended
+app_status=0
+wait "$app_pid" || app_status=$?
+app_pid=
+[ "$app_status" -eq 0 ] || fail "the program ended with exit status $app_status"
+say "the program ended by itself after \"Stoppen\""
+say "PASSED"
