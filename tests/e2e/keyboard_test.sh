@@ -19,7 +19,14 @@
 # stayed. Then 1 and 1 into the other entries by the Enter ring, and Alt+B
 # followed at once by 5: the calculation has to read 10 (10, 13.8, 13.6) and
 # the 5 has to land after it (105). Then the same keys in the turns box, which
-# must keep 13.6. Alt+S has to end the program with exit status 0.
+# must keep 13.6. Alt+S, followed at once by keys that would beep, has to end
+# the program with exit status 0.
+#
+# Beeps are counted too: every refused character beeps once, an Alt chord
+# never, and nothing beeps after Alt+S. The program beeps through the X
+# server's bell; xkbevd (from x11-xkb-utils) writes a line for each bell the
+# server rings. A bell of its own name, rung with xkbbell and waited for,
+# marks the point up to which every earlier bell has been written.
 #
 # Reading a box back: the box is clicked and its text selected with Home,
 # Shift+End. On X11 a Qt line edit offers the text it selects as the PRIMARY
@@ -49,7 +56,8 @@ program=$(readlink -f "$1")
 
 # Each tool with the Debian package that brings it (./dev.sh test installs them).
 missing=()
-for pair in Xvfb:xvfb setxkbmap:x11-xkb-utils xdotool:xdotool xclip:xclip \
+for pair in Xvfb:xvfb setxkbmap:x11-xkb-utils xkbevd:x11-xkb-utils xkbbell:x11-xkb-utils \
+    xdotool:xdotool xclip:xclip \
     import:imagemagick setpriv:util-linux timeout:coreutils; do
     command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair%%:*} (package ${pair#*:})")
 done
@@ -64,6 +72,7 @@ mkdir -p "$log_dir" "$tmp/home" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
 
 xvfb_pid=
+evd_pid=
 app_pid=
 holder_pid= # the xclip that holds the marker
 failed=0
@@ -93,6 +102,7 @@ cleanup() {
     set +e
     stop_process "$holder_pid" "xclip"
     stop_process "$app_pid" "the program"
+    stop_process "$evd_pid" "xkbevd"
     stop_process "$xvfb_pid" "Xvfb"
     if [ "$failed" -ne 0 ] || [ "$status" -ne 0 ] || [ "${KOLVART_E2E_KEEP:-0}" = 1 ]; then
         say "kept the temporary directory $tmp"
@@ -128,7 +138,7 @@ diagnose() {
         fi
     fi
     local file
-    for file in program.log xvfb.log xdotool.log; do
+    for file in program.log xvfb.log xdotool.log xkbevd.log; do
         if [ -s "$log_dir/$file" ]; then
             echo "----- $file (last 40 lines) -----"
             tail -n 40 "$log_dir/$file"
@@ -195,6 +205,53 @@ layout=$(setxkbmap -query)
 [[ $layout == *"variant:    intl"* && $layout == *"compose:menu"* ]] ||
     fail "the layout did not take: $layout"
 say "Xvfb runs on $DISPLAY with the layout us, variant intl, Compose on Menu"
+
+step="starting the bell counter"
+bells_file="$tmp/bells"
+: >"$bells_file"
+for name in start sync; do
+    printf 'Bell(kolvart%s) shell "echo %s >> %s"\n' "$name" "$name" "$bells_file"
+done >"$tmp/xkbevd.cf"
+printf 'Bell() shell "echo bell >> %s"\n' "$bells_file" >>"$tmp/xkbevd.cf"
+# xkbevd looks the bells' names up when it reads its configuration: the names
+# have to exist on the server by then. These first bells only make them exist.
+xkbbell kolvartstart
+xkbbell kolvartsync
+setpriv --pdeathsig TERM -- xkbevd -cfg "$tmp/xkbevd.cf" >"$log_dir/xkbevd.log" 2>&1 &
+evd_pid=$!
+count_lines() { grep -c "^$1\$" "$bells_file" || true; }
+synced() {
+    alive "$evd_pid" || fail "xkbevd ended"
+    [ "$(count_lines sync)" -gt "$1" ]
+}
+# Waits until every bell rung so far is written down.
+sync_bells() {
+    local before
+    before=$(count_lines sync)
+    xkbbell kolvartsync
+    wait_until "$wait_seconds" "xkbevd to report the bell kolvartsync" synced "$before"
+}
+# A bell rung before xkbevd listens goes unheard: ring until one is heard.
+# Once xkbevd writes, it has also rung whatever it rings as it starts.
+started() {
+    alive "$evd_pid" || fail "xkbevd ended"
+    [ "$(count_lines start)" -gt 0 ] && return 0
+    xkbbell kolvartstart
+    sleep 0.5
+    return 1
+}
+wait_until "$wait_seconds" "xkbevd to start listening" started
+sync_bells
+bells_seen=$(count_lines bell)
+# Checks the number of beeps since the last check.
+expect_beeps() { # count why
+    sync_bells
+    local now
+    now=$(count_lines bell)
+    [ $((now - bells_seen)) -eq "$1" ] || fail "$((now - bells_seen)) beeps, not $1: $2"
+    bells_seen=$now
+    say "$1 beeps: $2"
+}
 
 # -------------------------------------------------------------- program ----
 step="starting the program"
@@ -300,8 +357,12 @@ refused=(dead_acute e dead_diaeresis u dead_grave a dead_tilde n dead_circumflex
 # --------------------------------------------------------------- typing ----
 step="typing into the diameter box"
 # The window's activation put the focus into the diameter box.
+# The characters among them: five dead-key letters, two Compose results,
+# three AltGr characters and nine control characters; Alt chords are none.
+refused_characters=19
 keys 1 "${refused[@]}" 0
 expect_box txtSpD 10 "composed, AltGr, Alt and Ctrl characters refused, focus kept, nothing deleted"
+expect_beeps "$refused_characters" "one for each refused character"
 
 step="the access key followed at once by a digit"
 # The reading left the caret at the end of the diameter box; Enter walks the ring.
@@ -313,16 +374,20 @@ expect_box txtAW 13.6 "Bereken read the diameter before the 5"
 expect_box txtSpD 105 "the 5 came after the calculation"
 expect_box txtDD 1 "the wire as typed"
 expect_box txtZI 1 "the inductance as typed"
+expect_beeps 0 "digits, Enter and an access key"
 
 step="typing into the turns box"
 click_box txtAW
 keys "${refused[@]}" 1 period BackSpace
 expect_box txtAW 13.6 "a result box refuses every character"
+expect_beeps $((refused_characters + 3)) "one for each character"
 
 # ----------------------------------------------------------------- stop ----
 step="stopping the program"
 focus_main
-keys alt+s
+# Keys typed right after Alt+S are still on their way when Stop ends the
+# program: none may beep.
+keys alt+s a b Return
 program_ended() { ! alive "$app_pid"; }
 wait_until "$wait_seconds" "the program to end after Alt+S" program_ended
 app_status=0
@@ -330,4 +395,5 @@ wait "$app_pid" || app_status=$?
 app_pid=
 [ "$app_status" -eq 0 ] || fail "the program ended with exit status $app_status"
 say "the program ended by itself after \"Stoppen\""
+expect_beeps 0 "keys after Stop"
 say "PASSED"
