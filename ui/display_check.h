@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kolvart {
+
+// Tells, before Qt starts, whether the window will find no display to open
+// on: where Qt would abort, this gives the one line to print instead.
+//
+// With no platform chosen (QT_QPA_PLATFORM or -platform), neither DISPLAY
+// nor WAYLAND_DISPLAY set means no display. With DISPLAY set and no Wayland
+// display beside it, or with xcb chosen, the X server is tried: one
+// connection set-up, closed again at once. Other platforms are Qt's to judge.
+std::optional<std::string> missingDisplay(int argc, const char* const* argv);
+
+} // namespace kolvart
