@@ -1,9 +1,13 @@
 #include "ui/display_check.h"
 
-#include <xcb/xcb.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <charconv>
+#include <cstddef>
 #include <cstdlib>
-#include <memory>
+#include <cstring>
 #include <string_view>
 
 namespace kolvart {
@@ -24,10 +28,47 @@ bool platformOnCommandLine(int argc, const char* const* argv) {
     return false;
 }
 
-bool reachable(const char* display) {
-    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection(
-        xcb_connect(display, nullptr), &xcb_disconnect);
-    return xcb_connection_has_error(connection.get()) == 0;
+// The display number of a display on this machine (":0", "unix:0.1"), or
+// nothing for one reached over the network or named some other way.
+std::optional<unsigned> localDisplayNumber(std::string_view display) {
+    const std::size_t colon = display.rfind(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    const std::string_view host = display.substr(0, colon);
+    if (!host.empty() && host != "unix")
+        return std::nullopt;
+    std::string_view number = display.substr(colon + 1);
+    number = number.substr(0, number.find('.'));
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size() || number.empty())
+        return std::nullopt;
+    return value;
+}
+
+// Whether an X server listens on the local display's socket, where libxcb
+// looks for it: the abstract socket first, then the file. Only the
+// connection is made, not the X handshake, so that the check costs a few
+// system calls and no wait for the server.
+bool serverListens(unsigned number) {
+    const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+    for (const bool abstract : {true, false}) {
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            return true; // cannot tell: leave it to Qt
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::size_t offset = abstract ? 1 : 0; // an abstract name starts with a NUL
+        std::memcpy(address.sun_path + offset, path.data(), path.size());
+        const auto length =
+            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+        const bool connected =
+            connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+        close(fd);
+        if (connected)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -49,7 +90,8 @@ std::optional<std::string> missingDisplay(int argc, const char* const* argv) {
     // Beside a Wayland display Qt may well not need the X server.
     if (!display || (wayland && !xcbChosen))
         return std::nullopt;
-    if (!reachable(display))
+    const std::optional<unsigned> number = localDisplayNumber(display);
+    if (number && !serverListens(*number))
         return "kolvart: geen beeldscherm: DISPLAY=" + std::string(display) + " is niet bereikbaar";
     return std::nullopt;
 }

@@ -24,6 +24,7 @@ set(_cases
     "empty variables|DISPLAY=,WAYLAND_DISPLAY=,QT_QPA_PLATFORM=|1|kolvart: geen beeldscherm: DISPLAY en WAYLAND_DISPLAY zijn niet gezet\n"
     "xcb chosen, no DISPLAY|QT_QPA_PLATFORM=xcb,WAYLAND_DISPLAY=wayland-0|1|kolvart: geen beeldscherm: DISPLAY is niet gezet\n"
     "unreachable X server|DISPLAY=${_dead_display}|1|kolvart: geen beeldscherm: DISPLAY=${_dead_display} is niet bereikbaar\n"
+    "unreachable X server and screen|DISPLAY=unix${_dead_display}.1|1|kolvart: geen beeldscherm: DISPLAY=unix${_dead_display}.1 is niet bereikbaar\n"
     "offscreen chosen|QT_QPA_PLATFORM=offscreen|running|-"
 )
 
