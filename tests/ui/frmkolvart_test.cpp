@@ -283,6 +283,7 @@ void FrmKolvartTest::qtTextsFollowTheLocale_data() {
     QTest::newRow("Dutch") << "nl_NL" << true;
     QTest::newRow("Flemish") << "nl_BE" << true;
     QTest::newRow("English") << "en_US" << false;
+    QTest::newRow("Frisian, which Qt does not speak") << "fy_NL" << false;
     QTest::newRow("Arabic, right to left") << "ar_EG" << true;
 }
 
@@ -292,9 +293,10 @@ void FrmKolvartTest::qtTextsFollowTheLocale() {
     // What Qt's own translation file for the locale says, or the English
     // source where it says nothing.
     QTranslator qtFile;
-    if (!qtFile.load(QLocale(locale), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QVERIFY2(!translated, "Qt's translations are missing (package qt6-translations-l10n)");
+    const bool qtHasFile =
+        qtFile.load(QLocale(locale), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    QVERIFY2(qtHasFile || !translated, "Qt's translations are missing (qt6-translations-l10n)");
     const auto expected = [&qtFile, translated](const char* context, const char* source) {
         const QString text = qtFile.translate(context, source);
         if (translated)
@@ -306,8 +308,9 @@ void FrmKolvartTest::qtTextsFollowTheLocale() {
 
     window_.reset();
     const std::unique_ptr<QTranslator> installed(kolvart::installQtTranslations(QLocale(locale)));
-    if (translated)
-        QVERIFY(installed);
+    // Without a file for the language Qt's texts stay English and the
+    // window is whole all the same.
+    QCOMPARE(installed != nullptr, qtHasFile);
     QTemporaryDir pdfDir;
     window_ = std::make_unique<frmKolvart>(
         std::make_unique<FakeDesktop>(beeps_, ends_),
