@@ -18,10 +18,10 @@
 namespace kolvart {
 namespace {
 
-// How long the window manager has to answer the frame request. A window
-// manager answers within a millisecond or two; one that claims to answer
-// and does not costs no more than this once.
-constexpr auto answerTimeout = std::chrono::milliseconds(200);
+// How long the window manager has to answer the frame request. It answers
+// within a few milliseconds, also on a busy machine; one that claims to
+// answer and does not costs no more than this once.
+constexpr auto answerTimeout = std::chrono::milliseconds(500);
 constexpr auto pollInterval = std::chrono::milliseconds(1);
 
 template <typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
