@@ -255,10 +255,16 @@ wm_ready() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 wait_until "$wait_seconds" "openbox to manage the screen" wm_ready
-# Every move of a window on the screen, from before the program starts.
-setpriv --pdeathsig TERM -- xev -root -event substructure >"$tmp/xev.log" 2>&1 &
+# Every move of a window on the screen, from before the program starts: xev
+# listens once it reports a property set on the root window.
+setpriv --pdeathsig TERM -- xev -root -event substructure -event property >"$tmp/xev.log" 2>&1 &
 xev_pid=$!
-sleep 0.5
+xev_listens() {
+    alive "$xev_pid" || fail "xev ended at start-up"
+    xprop -root -f _KOLVART_E2E_MARK 8s -set _KOLVART_E2E_MARK ready
+    grep -q '_KOLVART_E2E_MARK' "$tmp/xev.log"
+}
+wait_until "$wait_seconds" "xev to listen on the root window" xev_listens
 
 step="starting the program"
 start_program
