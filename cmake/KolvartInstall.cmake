@@ -76,6 +76,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The labels ask for a face of narrow proportions; Liberation Sans is the one
 # whose widths the layout is checked against.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# Qt's own texts (print dialog, context menu, message box buttons) in the
+# desktop's language. Without them those texts stay English and nothing else
+# changes, so the package recommends them rather than depending on them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
 set(CPACK_SOURCE_GENERATOR "TGZ")

@@ -8,6 +8,7 @@
 #include "ui/desktop.h"
 #include "ui/input_events.h"
 #include "ui/twips.h"
+#include "ui/window_frame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -127,6 +128,9 @@ frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportP
     setObjectName(QStringLiteral("frmKolvart"));
     setWindowTitle(QStringLiteral("Berekenen van luchtspoeltjes"));
     setWindowIcon(applicationIcon());
+    // The layout is fixed from left to right, also where Qt's translations
+    // turn the rest of the application to a right-to-left language.
+    setLayoutDirection(Qt::LeftToRight);
     setFixedSize(twips(5316), twips(4632));
 
     buildControls();
@@ -197,16 +201,22 @@ void frmKolvart::bindEvents() {
 }
 
 void frmKolvart::showCentred() {
-    const QPoint centre = screen()->availableGeometry().center();
-    move(centre - rect().center());
+    // Where a window manager frames the window it says, before the window is
+    // mapped, how wide the frame will be: the window then opens centred,
+    // frame included, in one go. Without a window manager there is no frame
+    // and the client area is centred.
+    winId();
+    announcedFrame_ = announcedFrameMargins(*windowHandle());
+    placeCentred(announcedFrame_.value_or(QMargins()));
     show();
-    // Once shown, the frame that the window system adds is known: centre the
-    // whole window, frame included.
-    QRect frame = frameGeometry();
-    frame.moveCenter(centre);
-    move(frame.topLeft());
     // Without a window manager nothing activates a new window: ask for it.
     activateWindow();
+}
+
+void frmKolvart::placeCentred(const QMargins& frame) {
+    QRect outer(QPoint(), size().grownBy(frame));
+    outer.moveCenter(screen()->availableGeometry().center());
+    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size()));
 }
 
 bool frmKolvart::event(QEvent* event) {
@@ -218,6 +228,12 @@ bool frmKolvart::event(QEvent* event) {
     // handler belongs to the first one, right after start-up.
     if (event->type() == QEvent::WindowActivate && !activatedOnce_ && !ending_) {
         activatedOnce_ = true;
+        // By now a window manager has put its frame round the window. Where
+        // it did not announce that frame, or announced another, the window
+        // is centred again with the frame it has.
+        const std::optional<QMargins> frame = actualFrameMargins(*windowHandle());
+        if (frame && *frame != announcedFrame_.value_or(QMargins()))
+            placeCentred(*frame);
         activated();
     }
     return handled;

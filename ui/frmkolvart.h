@@ -3,9 +3,11 @@
 #include "report/report_platform.h"
 #include "ui/desktop.h"
 
+#include <QMargins>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QFrame;
 class QGroupBox;
@@ -34,8 +36,9 @@ public:
                         QWidget* parent = nullptr);
     ~frmKolvart() override;
 
-    // Shows the window centred on its screen and makes it the active window,
-    // also where no window manager does that.
+    // Shows the window centred on its screen, frame included where a window
+    // manager puts one around it, and makes it the active window, also where
+    // no window manager does that.
     void showCentred();
 
     const PrintJob& printJob() const { return *job_; }
@@ -48,6 +51,8 @@ protected:
 private:
     void buildControls();
     void bindEvents();
+    // Moves the window so that it stands centred with a frame of these margins.
+    void placeCentred(const QMargins& frame);
 
     // The handlers of the window's events.
     void activated();
@@ -89,6 +94,8 @@ private:
     bool activatedOnce_ = false; // the activation handler runs at the first activation only
     bool ending_ = false;        // Stop has ended the program: no handler runs any more
     const QInputMethodEvent* forwarding_ = nullptr; // a filtered commit on its way to its box
+    // The frame the window manager announced before the window was shown, if any.
+    std::optional<QMargins> announcedFrame_;
 };
 
 } // namespace kolvart
