@@ -266,10 +266,30 @@ QString QtReportPlatform::refusal() {
     // Qt's engine then drops the document with no more than a warning.
     if (target.printerName().isEmpty())
         return QStringLiteral("Er is geen printer gekozen: de afdruk is niet verstuurd.");
-    if (cupsLastError() < IPP_STATUS_REDIRECTION_OTHER_SITE)
+    const ipp_status_t status = cupsLastError();
+    if (status < IPP_STATUS_REDIRECTION_OTHER_SITE)
         return {};
+    QString reason = QString::fromUtf8(cupsLastErrorString());
+    // A queue that libcups could not look up comes back as no more than "No
+    // such file or directory"; asking again tells a service that cannot be
+    // reached from a queue that is not there.
+    if (status == IPP_STATUS_ERROR_INTERNAL) {
+        http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(),
+                                    1, 5000, nullptr);
+        if (!http) {
+            return QStringLiteral("De afdrukdienst (%1) is niet bereikbaar: %2")
+                .arg(QString::fromUtf8(cupsServer()), QString::fromUtf8(cupsLastErrorString()));
+        }
+        // The queue without the instance, as Qt's engine names it to CUPS.
+        const QByteArray queue = target.printerName().section(u'/', 0, 0).toUtf8();
+        if (cups_dest_t* dest = cupsGetNamedDest(http, queue.constData(), nullptr))
+            cupsFreeDests(1, dest);
+        else
+            reason = QString::fromUtf8(cupsLastErrorString());
+        httpClose(http);
+    }
     return QStringLiteral("De afdrukdienst heeft de afdruk voor \"%1\" niet aangenomen: %2")
-        .arg(target.printerName(), QString::fromUtf8(cupsLastErrorString()));
+        .arg(target.printerName(), reason);
 }
 
 void QtReportPlatform::showMessage(const QString& text) {
