@@ -1,19 +1,17 @@
 #include "report/qt_report_platform.h"
 
+#include "report/print_service.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QLibrary>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
 
-#include <cups/cups.h>
-
-#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -49,39 +47,6 @@ bool writtenWhole(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) && file.size() >= tail && file.seek(file.size() - tail) &&
            file.read(tail).contains("%%EOF");
-}
-
-// The parts of libcups that tell what became of a job. The library is opened
-// when a job ends instead of linked: linked, it and the twenty libraries it
-// needs would load at every start of the program. By then Qt's CUPS print
-// support has loaded it, so this is the same copy, which holds the status of
-// Qt's own requests.
-struct Cups {
-    decltype(&cupsLastError) lastError;
-    decltype(&cupsLastErrorString) lastErrorString;
-    decltype(&cupsServer) server;
-    decltype(&ippPort) port;
-    decltype(&cupsEncryption) encryption;
-    decltype(&httpConnect2) connect;
-    decltype(&httpClose) close;
-    decltype(&cupsGetNamedDest) getNamedDest;
-    decltype(&cupsFreeDests) freeDests;
-};
-
-std::optional<Cups> openCups() {
-    QLibrary library(QStringLiteral("cups"), 2); // stays loaded
-    const auto get = [&library]<typename F>(F*& function, const char* name) {
-        function = reinterpret_cast<F*>(library.resolve(name));
-        return function != nullptr;
-    };
-    Cups cups{};
-    if (get(cups.lastError, "cupsLastError") && get(cups.lastErrorString, "cupsLastErrorString") &&
-        get(cups.server, "cupsServer") && get(cups.port, "ippPort") &&
-        get(cups.encryption, "cupsEncryption") && get(cups.connect, "httpConnect2") &&
-        get(cups.close, "httpClose") && get(cups.getNamedDest, "cupsGetNamedDest") &&
-        get(cups.freeDests, "cupsFreeDests"))
-        return cups;
-    return std::nullopt;
 }
 
 } // namespace
@@ -280,15 +245,9 @@ void QtReportPlatform::endDocument() {
 }
 
 // Why the job that the painter has just ended did not reach its destination;
-// empty when it did.
-//
-// For a print queue, Qt's CUPS engine hands the finished document to the
-// print service inside QPainter::end(), on this thread, and drops the
-// answer. libcups keeps the status of the last request it made on a thread,
-// and each way through that submission sets it, to a success status when the
-// service took the job. It is read only where a submission has just taken
-// place, so a status left by earlier requests (the dialog's queries) is
-// never mistaken for its answer.
+// empty when it did. Only for a print queue does Qt's engine hand the
+// document to the print service as the painter ends, and only then is the
+// service's answer read.
 QString QtReportPlatform::refusal() {
     const QPrinter& target = printer();
     if (const QString file = target.outputFileName(); !file.isEmpty()) {
@@ -301,34 +260,7 @@ QString QtReportPlatform::refusal() {
     // Qt's engine then drops the document with no more than a warning.
     if (target.printerName().isEmpty())
         return QStringLiteral("Er is geen printer gekozen: de afdruk is niet verstuurd.");
-    // Without libcups the engine was not CUPS's: there is no answer to read.
-    static const std::optional<Cups> cups = openCups();
-    if (!cups)
-        return {};
-    const ipp_status_t status = cups->lastError();
-    if (status < IPP_STATUS_REDIRECTION_OTHER_SITE)
-        return {};
-    QString reason = QString::fromUtf8(cups->lastErrorString());
-    // A queue that libcups could not look up comes back as no more than "No
-    // such file or directory"; asking again tells a service that cannot be
-    // reached from a queue that is not there.
-    if (status == IPP_STATUS_ERROR_INTERNAL) {
-        http_t* http = cups->connect(cups->server(), cups->port(), nullptr, AF_UNSPEC,
-                                     cups->encryption(), 1, 5000, nullptr);
-        if (!http) {
-            return QStringLiteral("De afdrukdienst (%1) is niet bereikbaar: %2")
-                .arg(QString::fromUtf8(cups->server()), QString::fromUtf8(cups->lastErrorString()));
-        }
-        // The queue without the instance, as Qt's engine names it to CUPS.
-        const QByteArray queue = target.printerName().section(u'/', 0, 0).toUtf8();
-        if (cups_dest_t* dest = cups->getNamedDest(http, queue.constData(), nullptr))
-            cups->freeDests(1, dest);
-        else
-            reason = QString::fromUtf8(cups->lastErrorString());
-        cups->close(http);
-    }
-    return QStringLiteral("De afdrukdienst heeft de afdruk voor \"%1\" niet aangenomen: %2")
-        .arg(target.printerName(), reason);
+    return refusalOf(target.printerName());
 }
 
 void QtReportPlatform::showMessage(const QString& text) {
