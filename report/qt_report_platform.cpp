@@ -34,10 +34,23 @@ QString withLineBreaks(QString text) {
     return text;
 }
 
-// Why a file cannot be opened for writing, in the words of the system.
-QString writeError(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Append) ? QString() : file.errorString();
+const QString noPrinter =
+    QStringLiteral("Er is geen printer gekozen: de afdruk is niet verstuurd.");
+
+// Why the painter could not begin the job on the printer.
+QString notBegun(const QPrinter& printer) {
+    if (const QString path = printer.outputFileName(); !path.isEmpty()) {
+        QFile file(path); // the system's words for why it cannot be written
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return QStringLiteral("Het bestand \"%1\" kan niet worden geschreven.").arg(path);
+        return QStringLiteral("Het bestand \"%1\" kan niet worden geschreven: %2.")
+            .arg(path, file.errorString());
+    }
+    // Without any print queue, Qt's printer writes PDF and needs a file.
+    if (printer.printerName().isEmpty())
+        return noPrinter;
+    return QStringLiteral("De afdruk op \"%1\" kan niet worden begonnen.")
+        .arg(printer.printerName());
 }
 
 // Qt's PDF writer ends every document with this marker and does not tell when
@@ -116,14 +129,7 @@ QPainter& QtReportPlatform::openJob() {
     if (!painter_->isActive()) {
         QPrinter& target = printer();
         if (!painter_->begin(&target)) {
-            const QString file = target.outputFileName();
-            const QString reason = file.isEmpty() ? QString() : writeError(file);
-            const QString message =
-                reason.isEmpty()
-                    ? QStringLiteral("De afdruk op \"%1\" kan niet worden begonnen.")
-                          .arg(file.isEmpty() ? target.printerName() : file)
-                    : QStringLiteral("Het bestand \"%1\" kan niet worden geschreven: %2.")
-                          .arg(file, reason);
+            const QString message = notBegun(target);
             // Print ends silently at this failure; the end of the document
             // reports it, so that the lost blocks do not go unnoticed.
             if (notBegun_.isEmpty())
@@ -259,7 +265,7 @@ QString QtReportPlatform::refusal() {
         return {};
     // Qt's engine then drops the document with no more than a warning.
     if (target.printerName().isEmpty())
-        return QStringLiteral("Er is geen printer gekozen: de afdruk is niet verstuurd.");
+        return noPrinter;
     return refusalOf(target.printerName());
 }
 

@@ -148,8 +148,8 @@ private slots:
     void tabsLineTheColumnsUp();
     void linesPastTheBottomGoOnTheNextSheet();
     void closingTheWindowReleasesTheJob();
-    void aFileThatCannotBeWrittenIsReportedAtStop_data();
-    void aFileThatCannotBeWrittenIsReportedAtStop();
+    void aJobThatMissesItsDestinationIsReportedAtStop_data();
+    void aJobThatMissesItsDestinationIsReportedAtStop();
     void cancelledDialogStillPrintsAndTheNoticeHasTwoLines();
 
 private:
@@ -325,7 +325,7 @@ void QtReportPlatformTest::closingTheWindowReleasesTheJob() {
     QCOMPARE(pages.first().count(roundingNote), 3);
 }
 
-void QtReportPlatformTest::aFileThatCannotBeWrittenIsReportedAtStop_data() {
+void QtReportPlatformTest::aJobThatMissesItsDestinationIsReportedAtStop_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<float>("aantal"); // after two prints
     QTest::addColumn<QString>("message");
@@ -335,13 +335,18 @@ void QtReportPlatformTest::aFileThatCannotBeWrittenIsReportedAtStop_data() {
     QTest::newRow("folder missing")
         << missing << 0.0f
         << QStringLiteral("Het bestand \"%1\" kan niet worden geschreven: ").arg(missing);
+    // PDF output with no file is what Qt's printer gives where there is no
+    // print queue.
+    QTest::newRow("no printer") << QString() << 0.0f
+                                << QStringLiteral(
+                                       "Er is geen printer gekozen: de afdruk is niet verstuurd.");
     // Opened, but every write fails (no space left): Print cannot tell.
     QTest::newRow("device full") << QStringLiteral("/dev/full") << 20.0f
                                  << QStringLiteral(
                                         "Het bestand \"/dev/full\" is niet volledig geschreven.");
 }
 
-void QtReportPlatformTest::aFileThatCannotBeWrittenIsReportedAtStop() {
+void QtReportPlatformTest::aJobThatMissesItsDestinationIsReportedAtStop() {
     QFETCH(QString, path);
     QFETCH(float, aantal);
     QFETCH(QString, message);
