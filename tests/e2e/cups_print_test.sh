@@ -323,7 +323,9 @@ say "cupsd runs on $CUPS_SERVER with the default queue $queue"
 # ---------------------------------------------------------------- Xvfb ----
 step="starting Xvfb"
 # -displayfd: Xvfb picks a free display itself and writes its number.
-setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+# -noreset: the server does not start afresh each time its last client, the
+# program or xdotool, goes away; a program started then could not connect.
+setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
     3>"$tmp/display" >"$log_dir/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display_ready() {
