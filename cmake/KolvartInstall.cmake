@@ -22,10 +22,6 @@ get_target_property(_kolvart_icon_sizes kolvart_resources KOLVART_ICON_SIZES)
 install(TARGETS kolvart
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     COMPONENT program)
-# The printing module, which the program loads at the first print.
-install(TARGETS kolvart_printing
-    LIBRARY DESTINATION ${KOLVART_MODULE_DIR}
-    COMPONENT program)
 
 install(FILES ${_kolvart_desktop_file}
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications

@@ -11,8 +11,6 @@ namespace kolvart {
 // are as wide as the average character of the printer's current font.
 struct TabTo {
     int column;
-
-    friend bool operator==(const TabTo&, const TabTo&) = default;
 };
 
 // One item of a print statement: a text, printed at the print position, or a

@@ -125,15 +125,10 @@ void PrintJob::Stop() {
         platform_->endDocument();
 }
 
-void PrintJob::releaseOpenJob() noexcept {
-    if (Afdruk == True) {
-        try {
-            platform_->endDocument();
-        } catch (...) {
-            // The window is closing; there is no one left to tell.
-        }
-    }
-    Afdruk = 0;
+void PrintJob::releaseOpenJob() {
+    // Cleared first: a failing end is reported once, and nothing is ended twice.
+    if (std::exchange(Afdruk, qint16{0}) == True)
+        platform_->endDocument();
 }
 
 } // namespace kolvart

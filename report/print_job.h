@@ -40,9 +40,10 @@ public:
     // The window's first activation clears the flag of the open job.
     void clearAfdruk() noexcept { Afdruk = 0; }
 
-    // The window is closing: release an open job so that no printed block is
-    // lost. Failures are swallowed; the program is ending anyway.
-    void releaseOpenJob() noexcept;
+    // The window is closing: ends the document when a job is open, so that
+    // no printed block is lost, and the job counts as closed from then on.
+    // Throws PrinterError when that fails, for the window to tell the user.
+    void releaseOpenJob();
 
     float aantalValue() const noexcept { return aantal; }
     const QString& printerFontValue() const noexcept { return PrinterFont; }

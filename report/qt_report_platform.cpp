@@ -1,5 +1,9 @@
 #include "report/qt_report_platform.h"
 
+#include "report/print_service.h"
+
+#include <QCoreApplication>
+#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QMessageBox>
@@ -15,8 +19,6 @@ namespace kolvart {
 
 namespace {
 
-const QString applicationTitle = QStringLiteral("Kolvart");
-
 [[noreturn]] void fail(const QString& message) {
     throw PrinterError(message.toStdString());
 }
@@ -30,6 +32,34 @@ QString withLineBreaks(QString text) {
             text[i] = u'\n';
     }
     return text;
+}
+
+const QString noPrinter =
+    QStringLiteral("Er is geen printer gekozen: de afdruk is niet verstuurd.");
+
+// Why the painter could not begin the job on the printer.
+QString notBegun(const QPrinter& printer) {
+    if (const QString path = printer.outputFileName(); !path.isEmpty()) {
+        QFile file(path); // the system's words for why it cannot be written
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+            return QStringLiteral("Het bestand \"%1\" kan niet worden geschreven.").arg(path);
+        return QStringLiteral("Het bestand \"%1\" kan niet worden geschreven: %2.")
+            .arg(path, file.errorString());
+    }
+    // Without any print queue, Qt's printer writes PDF and needs a file.
+    if (printer.printerName().isEmpty())
+        return noPrinter;
+    return QStringLiteral("De afdruk op \"%1\" kan niet worden begonnen.")
+        .arg(printer.printerName());
+}
+
+// Qt's PDF writer ends every document with this marker and does not tell when
+// a write fails: a file without it at its end was not written whole.
+bool writtenWhole(const QString& path) {
+    constexpr qint64 tail = 16;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.size() >= tail && file.seek(file.size() - tail) &&
+           file.read(tail).contains("%%EOF");
 }
 
 } // namespace
@@ -56,7 +86,7 @@ QPrinter& QtReportPlatform::printer() {
     if (!printer_) {
         printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
         // The name the print queue shows for the job.
-        printer_->setDocName(QStringLiteral("Kolvart"));
+        printer_->setDocName(QCoreApplication::applicationName());
         if (pdf_) {
             printer_->setOutputFormat(QPrinter::PdfFormat);
             printer_->setOutputFileName(pdf_->filePath);
@@ -99,10 +129,12 @@ QPainter& QtReportPlatform::openJob() {
     if (!painter_->isActive()) {
         QPrinter& target = printer();
         if (!painter_->begin(&target)) {
-            const QString name = target.outputFormat() == QPrinter::PdfFormat
-                                     ? target.outputFileName()
-                                     : target.printerName();
-            fail(QStringLiteral("De afdruk op \"%1\" kan niet worden begonnen.").arg(name));
+            const QString message = notBegun(target);
+            // Print ends silently at this failure; the end of the document
+            // reports it, so that the lost blocks do not go unnoticed.
+            if (notBegun_.isEmpty())
+                notBegun_ = message;
+            fail(message);
         }
         x_ = 0;
         y_ = 0;
@@ -182,9 +214,6 @@ void QtReportPlatform::setFontStyle(FontStyle style, bool on) {
     case FontStyle::Underline:
         current.setUnderline(on);
         break;
-    case FontStyle::Strikeout:
-        current.setStrikeOut(on);
-        break;
     }
 }
 
@@ -205,22 +234,46 @@ void QtReportPlatform::startNewSheet() {
 }
 
 void QtReportPlatform::endDocument() {
-    if (!painter_ || !painter_->isActive())
-        return;
-    // Ending the painter ends the job and releases every sheet of it, the
-    // partly filled last one included.
-    const bool released = painter_->end();
-    x_ = 0;
-    y_ = 0;
-    if (!released)
-        fail(QStringLiteral("Het document kan niet naar de printer worden gestuurd."));
+    QString failure = std::exchange(notBegun_, QString());
+    if (painter_ && painter_->isActive()) {
+        // Ending the painter ends the job and releases every sheet of it, the
+        // partly filled last one included.
+        const bool released = painter_->end();
+        x_ = 0;
+        y_ = 0;
+        if (!released)
+            failure = QStringLiteral("Het document kan niet naar de printer worden gestuurd.");
+        else if (QString refused = refusal(); !refused.isEmpty())
+            failure = std::move(refused);
+    }
+    if (!failure.isEmpty())
+        fail(failure);
+}
+
+// Why the job that the painter has just ended did not reach its destination;
+// empty when it did. Only for a print queue does Qt's engine hand the
+// document to the print service as the painter ends, and only then is the
+// service's answer read.
+QString QtReportPlatform::refusal() {
+    const QPrinter& target = printer();
+    if (const QString file = target.outputFileName(); !file.isEmpty()) {
+        if (writtenWhole(file))
+            return {};
+        return QStringLiteral("Het bestand \"%1\" is niet volledig geschreven.").arg(file);
+    }
+    if (target.outputFormat() != QPrinter::NativeFormat)
+        return {};
+    // Qt's engine then drops the document with no more than a warning.
+    if (target.printerName().isEmpty())
+        return noPrinter;
+    return refusalOf(target.printerName());
 }
 
 void QtReportPlatform::showMessage(const QString& text) {
     if (!dialogsShown())
         return;
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle, withLineBreaks(text), QMessageBox::Ok,
-                    dialogParent_);
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), withLineBreaks(text),
+                    QMessageBox::Ok, dialogParent_);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);

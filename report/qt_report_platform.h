@@ -18,7 +18,9 @@ namespace kolvart {
 
 // The printer of the report on Qt: a QPrinter with a QPainter that stays
 // active from the first print statement until the end of the document, so
-// that the blocks of many clicks land in one job.
+// that the blocks of many clicks land in one job. Ending the document tells
+// whether the job reached its destination: a print queue that did not take
+// it, or a file that could not be written, is a PrinterError there.
 //
 // Nothing printer-related is built before the first operation needs it: the
 // window can create this object at start-up at no cost.
@@ -59,12 +61,14 @@ private:
     void lineEnd();
     void startNewSheet();
     bool dialogsShown() const;
+    QString refusal();
 
     QPointer<QWidget> dialogParent_;
     std::optional<PdfOutput> pdf_;
     std::unique_ptr<QPrinter> printer_;
     std::optional<QFont> font_;
     std::unique_ptr<QPainter> painter_; // active while the job is open
+    QString notBegun_;                  // why the job could not be begun; reported when it ends
     // The print position in device pixels from the top-left corner of the
     // printable area; y is the top of the current line.
     qreal x_ = 0;

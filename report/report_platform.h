@@ -10,7 +10,7 @@
 namespace kolvart {
 
 // The Boolean style settings of the printer's current font.
-enum class FontStyle { Bold, Italic, Underline, Strikeout };
+enum class FontStyle { Bold, Italic, Underline };
 
 // What the print job needs from the printer, its set-up dialog and the
 // message box. Every operation throws PrinterError when it fails.
@@ -55,7 +55,9 @@ public:
     virtual void newPage() = 0;
 
     // Ends the job and releases everything printed in it, the partly filled
-    // last sheet included. Does nothing when no job is open.
+    // last sheet included. Throws PrinterError when the job does not reach
+    // its destination, also for a job that could not be begun. Does nothing
+    // when no job was begun.
     virtual void endDocument() = 0;
 
     // Shows a message with one OK button, above all other windows, and

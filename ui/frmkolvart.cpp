@@ -1,8 +1,8 @@
 #include "ui/frmkolvart.h"
 
 #include "calc/coil_design.h"
-#include "report/on_demand_printer.h"
 #include "report/print_job.h"
+#include "report/qt_report_platform.h"
 #include "resources/app_icon.h"
 #include "ui/character_code.h"
 #include "ui/desktop.h"
@@ -119,6 +119,11 @@ QPushButton* makeButton(QWidget* window, const char* name, const QString& captio
     return button;
 }
 
+// A failure the user has to know of, in a box titled with the program's name.
+void showFailure(QWidget* parent, const QString& text) {
+    QMessageBox::critical(parent, QApplication::applicationName(), text);
+}
+
 } // namespace
 
 frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportPlatform> printer,
@@ -136,10 +141,9 @@ frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportP
     buildControls();
     bindEvents();
 
-    job_ = std::make_unique<PrintJob>(
-        printer ? std::move(printer)
-                : std::make_unique<OnDemandPrinter>(this,
-                                                    QStringLiteral(KOLVART_INSTALLED_MODULE_DIR)));
+    // The printer makes its QPrinter, dialog and painter at the first print.
+    job_ = std::make_unique<PrintJob>(printer ? std::move(printer)
+                                              : std::make_unique<QtReportPlatform>(this));
 }
 
 frmKolvart::~frmKolvart() = default;
@@ -348,8 +352,15 @@ QLineEdit* frmKolvart::nextEntry(const QLineEdit* box) const {
 }
 
 void frmKolvart::closeEvent(QCloseEvent* event) {
-    if (!ending_)
-        job_->releaseOpenJob();
+    // Closing ends the program too: a job still open is released, and a
+    // failure to release it is shown before the program ends.
+    if (!ending_) {
+        try {
+            job_->releaseOpenJob();
+        } catch (const PrinterError& error) {
+            showFailure(this, QString::fromUtf8(error.what()));
+        }
+    }
     event->accept();
 }
 
@@ -390,9 +401,7 @@ void frmKolvart::berekenClicked() {
         txtAW->setText(QString::fromStdString(design->turns));
         txtSpD->setFocus();
     } catch (const FloatingPointError& error) {
-        QMessageBox::critical(
-            this, QStringLiteral("Kolvart"),
-            QStringLiteral("Rekenfout: %1.").arg(QString::fromUtf8(error.what())));
+        showFailure(this, QStringLiteral("Rekenfout: %1.").arg(QString::fromUtf8(error.what())));
     }
 }
 
@@ -424,7 +433,7 @@ void frmKolvart::stoppenClicked() {
     try {
         job_->Stop();
     } catch (const PrinterError& error) {
-        QMessageBox::critical(this, QStringLiteral("Kolvart"), QString::fromUtf8(error.what()));
+        showFailure(this, QString::fromUtf8(error.what()));
     }
     ending_ = true;
     desktop_->endProgram();

@@ -14,6 +14,14 @@
 # two sheets: seven blocks on the first, the eighth on the second, each block
 # with its labels, " = ", values and units.
 #
+# Then five more runs of two blocks each, with a change to the print service
+# between the second block and "Stoppen": none (the queue gets a job, no box
+# appears), the queue rejecting jobs (cupsreject), the program's user refused
+# (lpadmin -u deny:), the queue removed (lpadmin -x) and cupsd stopped. Each
+# refusal has to bring up a message box "Kolvart" (its screenshot is kept in
+# the temporary directory) and the program has to end, with status 0, once
+# the box is closed.
+#
 # Everything it starts is stopped on exit, also when a step fails. On failure
 # it prints what it knows (window list, screenshot, the logs of cupsd,
 # cups-pdf and the program) and keeps the temporary directory.
@@ -44,7 +52,8 @@ fi
 
 # Each tool with the Debian package that brings it (./dev.sh test installs them).
 missing=()
-for pair in cupsd:cups-daemon lpadmin:cups-client lpstat:cups-client \
+for pair in cupsd:cups-daemon lpadmin:cups-client lpstat:cups-client cupsreject:cups-client \
+    cupsaccept:cups-client \
     Xvfb:xvfb xdotool:xdotool xwininfo:x11-utils import:imagemagick \
     pdfinfo:poppler-utils pdftotext:poppler-utils pdftocairo:poppler-utils \
     gs:ghostscript unshare:util-linux setpriv:util-linux timeout:coreutils; do
@@ -296,21 +305,27 @@ cupsd_ready() {
 }
 wait_until "$wait_seconds" "cupsd to answer on $CUPS_SERVER" cupsd_ready
 
-step="adding the cups-pdf queue"
-# pdftocairo: with the default renderer the text reaches cups-pdf as glyph
-# outlines and the PDF holds no text to read back.
-lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" \
-    -o pdftops-renderer-default=pdftocairo -o printer-is-shared=false \
-    >"$log_dir/lpadmin.log" 2>&1 || fail "lpadmin could not add the queue"
-lpadmin -d "$queue" >>"$log_dir/lpadmin.log" 2>&1 || fail "lpadmin could not make the queue the default"
-[ "$(lpstat -d)" = "system default destination: $queue" ] ||
-    fail "the default printer is not $queue: $(lpstat -d 2>&1)"
+add_queue() {
+    step="adding the cups-pdf queue"
+    # pdftocairo: with the default renderer the text reaches cups-pdf as glyph
+    # outlines and the PDF holds no text to read back.
+    lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P "$ppd" \
+        -o pdftops-renderer-default=pdftocairo -o printer-is-shared=false \
+        >>"$log_dir/lpadmin.log" 2>&1 || fail "lpadmin could not add the queue"
+    lpadmin -d "$queue" >>"$log_dir/lpadmin.log" 2>&1 ||
+        fail "lpadmin could not make the queue the default"
+    [ "$(lpstat -d)" = "system default destination: $queue" ] ||
+        fail "the default printer is not $queue: $(lpstat -d 2>&1)"
+}
+add_queue
 say "cupsd runs on $CUPS_SERVER with the default queue $queue"
 
 # ---------------------------------------------------------------- Xvfb ----
 step="starting Xvfb"
 # -displayfd: Xvfb picks a free display itself and writes its number.
-setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+# -noreset: the server does not start afresh each time its last client, the
+# program or xdotool, goes away; a program started then could not connect.
+setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
     3>"$tmp/display" >"$log_dir/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display_ready() {
@@ -323,15 +338,6 @@ export DISPLAY=":$display"
 say "Xvfb runs on $DISPLAY"
 
 # -------------------------------------------------------------- program ----
-step="starting the program"
-# No session bus: with none given, libdbus tries to autolaunch one for the
-# display (a dbus-daemon that would outlive the test where dbus-launch is
-# installed, a leak report from the failed attempt under LeakSanitizer).
-DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" \
-    QT_QPA_PLATFORM=xcb LANG=C.UTF-8 LC_ALL=C.UTF-8 \
-    setpriv --pdeathsig TERM -- "$program" >"$log_dir/program.log" 2>&1 &
-app_pid=$!
-
 program_running() {
     alive "$app_pid" && return 0
     local status=0
@@ -379,19 +385,72 @@ accept() { # window description
 }
 
 main='' dialog='' box='' # window ids, set by find_window
-find_window main '^Berekenen van luchtspoeltjes' "Berekenen van luchtspoeltjes"
+program_user=root # the user name the program gives the print service
 
-step="typing the coil and calculating"
-focus "$main" "the main window"
-# The window's activation puts the focus into the diameter box; Return moves
-# it on to the wire and then to the inductance box.
-xdotool type --delay 20 10
-xdotool key Return
-xdotool type --delay 20 1
-xdotool key Return
-xdotool type --delay 20 1
-xdotool key alt+b
+# Starts the program and waits for its window.
+start_program() {
+    step="starting the program"
+    # No session bus: with none given, libdbus tries to autolaunch one for the
+    # display (a dbus-daemon that would outlive the test where dbus-launch is
+    # installed, a leak report from the failed attempt under LeakSanitizer).
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" CUPS_USER="$program_user" \
+        QT_QPA_PLATFORM=xcb LANG=C.UTF-8 LC_ALL=C.UTF-8 \
+        setpriv --pdeathsig TERM -- "$program" >>"$log_dir/program.log" 2>&1 &
+    app_pid=$!
+    find_window main '^Berekenen van luchtspoeltjes' "Berekenen van luchtspoeltjes"
+}
 
+# Types 10, 1 and 1 into the entries and calculates.
+calculate() {
+    step="typing the coil and calculating"
+    focus "$main" "the main window"
+    # The window's activation puts the focus into the diameter box; Return
+    # moves it on to the wire and then to the inductance box.
+    xdotool type --delay 20 10
+    xdotool key Return
+    xdotool type --delay 20 1
+    xdotool key Return
+    xdotool type --delay 20 1
+    xdotool key alt+b
+}
+
+# Prints one block with "Afdruk": accepts the print dialog at the first
+# print of the run and the message box every time.
+print_block() { # n total
+    step="print $1 of $2"
+    focus "$main" "the main window"
+    xdotool key alt+a
+    if [ "$1" -eq 1 ]; then
+        find_window dialog '^Print' "the print dialog"
+        accept "$dialog" "the print dialog"
+    fi
+    find_window box '^Kolvart$' "the message box Kolvart after print $1"
+    accept "$box" "the message box Kolvart after print $1"
+}
+
+program_ended() { ! alive "$app_pid"; }
+
+# Clicks "Stoppen" with Alt+S. With "box", a message box Kolvart has to
+# appear (its screenshot goes to the temporary directory) and the program has
+# to end once it is closed; with "no box", the program has to end at once.
+stop_program() { # box|"no box" name
+    step="stopping the program ($2)"
+    focus "$main" "the main window"
+    xdotool key alt+s
+    if [ "$1" = box ]; then
+        find_window box '^Kolvart$' "the message box Kolvart after \"Stoppen\" ($2)"
+        timeout 20 import -window "$box" "$tmp/box-$2.png" 2>/dev/null || true
+        accept "$box" "the message box Kolvart after \"Stoppen\" ($2)"
+    fi
+    wait_until "$wait_seconds" "the program to end after Alt+S ($2)" program_ended
+    local app_status=0
+    wait "$app_pid" || app_status=$?
+    app_pid=
+    [ "$app_status" -eq 0 ] || fail "the program ended with exit status $app_status"
+}
+
+start_program
+calculate
 prints=8
 for n in $(seq "$prints"); do
     program_running
@@ -409,26 +468,9 @@ for n in $(seq "$prints"); do
         done
         xdotool key alt+b
     fi
-    step="print $n of $prints"
-    focus "$main" "the main window"
-    xdotool key alt+a
-    if [ "$n" -eq 1 ]; then
-        find_window dialog '^Print' "the print dialog"
-        accept "$dialog" "the print dialog"
-    fi
-    find_window box '^Kolvart$' "the message box Kolvart after print $n"
-    accept "$box" "the message box Kolvart after print $n"
+    print_block "$n" "$prints"
 done
-
-step="stopping the program"
-focus "$main" "the main window"
-xdotool key alt+s
-program_ended() { ! alive "$app_pid"; }
-wait_until "$wait_seconds" "the program to end after Alt+S" program_ended
-app_status=0
-wait "$app_pid" || app_status=$?
-app_pid=
-[ "$app_status" -eq 0 ] || fail "the program ended with exit status $app_status"
+stop_program "no box" "eight blocks"
 say "the program ended by itself after \"Stoppen\""
 
 # ----------------------------------------------------------------- job ----
@@ -487,4 +529,49 @@ for page in 1 2; do
     fi
 done
 say "page 1 holds 7 blocks, page 2 the eighth; labels, values and units as expected"
+
+# ------------------------------------------------------- refused jobs ----
+jobs_on_queue() { lpstat -W all -o "$queue" 2>/dev/null | wc -l; }
+
+# Two blocks, then "Stoppen" after the given change to the print service.
+# A job the service takes is released without a box; a job it refuses is
+# reported in a box Kolvart, and the program ends after that box.
+two_blocks_then_stop() { # box|"no box" name command...
+    local expect=$1 name=$2
+    shift 2
+    start_program
+    calculate
+    print_block 1 2
+    print_block 2 2
+    step="refusing the job: $name"
+    "$@" >>"$log_dir/lpadmin.log" 2>&1 || fail "could not change the print service: $*"
+    stop_program "$expect" "$name"
+    say "$name: $([ "$expect" = box ] && echo "the box Kolvart, then the end" || echo "no box, the end")"
+}
+
+jobs_before=$(jobs_on_queue)
+two_blocks_then_stop "no box" "queue accepting" true
+[ "$(jobs_on_queue)" -eq $((jobs_before + 1)) ] ||
+    fail "the accepting queue did not get the job: $(lpstat -W all -o "$queue" 2>&1)"
+
+jobs_before=$(jobs_on_queue)
+two_blocks_then_stop box "queue rejecting" cupsreject "$queue"
+[ "$(jobs_on_queue)" -eq "$jobs_before" ] || fail "the rejecting queue got a job"
+cupsaccept "$queue" >>"$log_dir/lpadmin.log" 2>&1 || fail "cupsaccept failed"
+
+# cupsd lets root print anywhere: the program prints as another user here.
+program_user=kolvart-e2e
+two_blocks_then_stop box "user refused" lpadmin -p "$queue" -u "deny:$program_user"
+[ "$(jobs_on_queue)" -eq "$jobs_before" ] || fail "the queue took a job from a refused user"
+lpadmin -p "$queue" -u allow:all >>"$log_dir/lpadmin.log" 2>&1 || fail "lpadmin -u allow:all failed"
+program_user=root
+
+two_blocks_then_stop box "queue removed" lpadmin -x "$queue"
+add_queue # with no queue at all the print dialog offers a PDF file
+
+stop_cupsd() {
+    stop_process "$cupsd_pid" "cupsd"
+    cupsd_pid=
+}
+two_blocks_then_stop box "print service stopped" stop_cupsd
 say "PASSED"

@@ -20,8 +20,6 @@ const char* styleName(FontStyle style) {
         return "italic";
     case FontStyle::Underline:
         return "underline";
-    case FontStyle::Strikeout:
-        return "strikeout";
     }
     return "?";
 }

@@ -307,11 +307,17 @@ TEST_F(PrintJobTest, ReleaseOpenJobWithoutAJobTouchesNothing) {
     EXPECT_EQ(job.afdrukValue(), 0);
 }
 
-TEST_F(PrintJobTest, ReleaseOpenJobSwallowsAFailure) {
+TEST_F(PrintJobTest, ReleaseOpenJobReportsAFailureOnce) {
     print();
     printer.failAt = printer.operations;
-    EXPECT_NO_THROW(job.releaseOpenJob());
+    try {
+        job.releaseOpenJob();
+        FAIL() << "no PrinterError";
+    } catch (const PrinterError& error) {
+        EXPECT_STREQ(error.what(), "mislukt: endDocument");
+    }
     EXPECT_EQ(job.afdrukValue(), 0);
+    EXPECT_NO_THROW(job.releaseOpenJob());
     EXPECT_TRUE(stop().empty());
 }
 

@@ -148,7 +148,8 @@ private slots:
     void tabsLineTheColumnsUp();
     void linesPastTheBottomGoOnTheNextSheet();
     void closingTheWindowReleasesTheJob();
-    void aJobThatCannotOpenEndsPrintSilently();
+    void aJobThatMissesItsDestinationIsReportedAtStop_data();
+    void aJobThatMissesItsDestinationIsReportedAtStop();
     void cancelledDialogStillPrintsAndTheNoticeHasTwoLines();
 
 private:
@@ -163,6 +164,8 @@ private:
 };
 
 void QtReportPlatformTest::initTestCase() {
+    // Set by main() in the program; the message box and the job take it.
+    QCoreApplication::setApplicationName(QStringLiteral("Kolvart"));
     QVERIFY(dir_.isValid());
     if (!QFileInfo(QStringLiteral(KOLVART_PDFTOTEXT)).isExecutable())
         QSKIP("pdftotext is not installed");
@@ -322,17 +325,46 @@ void QtReportPlatformTest::closingTheWindowReleasesTheJob() {
     QCOMPARE(pages.first().count(roundingNote), 3);
 }
 
-void QtReportPlatformTest::aJobThatCannotOpenEndsPrintSilently() {
-    const QString path = dir_.filePath(QStringLiteral("missing/report.pdf"));
+void QtReportPlatformTest::aJobThatMissesItsDestinationIsReportedAtStop_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<float>("aantal"); // after two prints
+    QTest::addColumn<QString>("message");
+
+    // The file cannot be opened: Print fails silently at its first line.
+    const QString missing = dir_.filePath(QStringLiteral("missing/report.pdf"));
+    QTest::newRow("folder missing")
+        << missing << 0.0f
+        << QStringLiteral("Het bestand \"%1\" kan niet worden geschreven: ").arg(missing);
+    // PDF output with no file is what Qt's printer gives where there is no
+    // print queue.
+    QTest::newRow("no printer") << QString() << 0.0f
+                                << QStringLiteral(
+                                       "Er is geen printer gekozen: de afdruk is niet verstuurd.");
+    // Opened, but every write fails (no space left): Print cannot tell.
+    QTest::newRow("device full") << QStringLiteral("/dev/full") << 20.0f
+                                 << QStringLiteral(
+                                        "Het bestand \"/dev/full\" is niet volledig geschreven.");
+}
+
+void QtReportPlatformTest::aJobThatMissesItsDestinationIsReportedAtStop() {
+    QFETCH(QString, path);
+    QFETCH(float, aantal);
+    QFETCH(QString, message);
+    if (path.startsWith(QStringLiteral("/dev/")) && !QFileInfo::exists(path))
+        QSKIP("no such device here");
+
     auto job = pdfJob(path);
     job->Print(boxText);
-    // The dialog went by, so the job counts as open; nothing was printed.
-    QCOMPARE(job->afdrukValue(), qint16{-1});
-    QCOMPARE(job->aantalValue(), 0.0f);
     job->Print(boxText);
-    QCOMPARE(job->aantalValue(), 0.0f);
-    job->Stop(); // nothing to release
-    QVERIFY(!QFileInfo::exists(path));
+    // The dialog went by, so the job counts as open.
+    QCOMPARE(job->afdrukValue(), qint16{-1});
+    QCOMPARE(job->aantalValue(), aantal);
+    try {
+        job->Stop();
+        QFAIL("Stop reported nothing");
+    } catch (const PrinterError& error) {
+        QVERIFY2(QString::fromUtf8(error.what()).startsWith(message), error.what());
+    }
 }
 
 void QtReportPlatformTest::cancelledDialogStillPrintsAndTheNoticeHasTwoLines() {

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QStyle>
@@ -77,6 +78,7 @@ class FrmKolvartTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -124,8 +126,9 @@ private:
     }
     QLineEdit* box(const char* name) const { return child<QLineEdit>(name); }
     void press(QWidget* target, const Key& key);
-    // Runs check() on the message box that the next modal loop opens, then closes it.
-    void whenMessageBoxOpens(std::function<void(QMessageBox*)> check);
+    // Runs check() on the message box that the next modal loop opens, then
+    // closes it. Deleting the returned watch stops the waiting.
+    QPointer<QTimer> whenMessageBoxOpens(std::function<void(QMessageBox*)> check);
 
     int count(const std::string& entry) const {
         return static_cast<int>(std::count(printer_.log.begin(), printer_.log.end(), entry));
@@ -137,6 +140,11 @@ private:
     int beeps_ = 0;
     int ends_ = 0;
 };
+
+// Set by main() in the program; the window's boxes take their title from it.
+void FrmKolvartTest::initTestCase() {
+    QApplication::setApplicationName(QStringLiteral("Kolvart"));
+}
 
 void FrmKolvartTest::init() {
     beeps_ = 0;
@@ -170,7 +178,7 @@ void FrmKolvartTest::press(QWidget* target, const Key& key) {
     QApplication::sendEvent(target, &releaseEvent);
 }
 
-void FrmKolvartTest::whenMessageBoxOpens(std::function<void(QMessageBox*)> check) {
+QPointer<QTimer> FrmKolvartTest::whenMessageBoxOpens(std::function<void(QMessageBox*)> check) {
     // Polls from inside the modal loop that the box runs.
     auto* poll = new QTimer(this);
     connect(poll, &QTimer::timeout, this, [poll, check] {
@@ -183,6 +191,7 @@ void FrmKolvartTest::whenMessageBoxOpens(std::function<void(QMessageBox*)> check
         box->accept();
     });
     poll->start(10);
+    return poll;
 }
 
 void FrmKolvartTest::startsEmptyCentredWithTheCaretInTheDiameter() {
@@ -934,17 +943,31 @@ void FrmKolvartTest::failingStopIsReportedAndEnds() {
 
 void FrmKolvartTest::closingReleasesAnOpenJob_data() {
     QTest::addColumn<int>("prints");
+    QTest::addColumn<bool>("refused");
     QTest::addColumn<int>("released");
-    QTest::newRow("no job") << 0 << 0;
-    QTest::newRow("open job") << 2 << 1;
+    QTest::newRow("no job") << 0 << false << 0;
+    QTest::newRow("open job") << 2 << false << 1;
+    // The user learns of it before the program ends.
+    QTest::newRow("release refused") << 2 << true << 0;
 }
 
 void FrmKolvartTest::closingReleasesAnOpenJob() {
     QFETCH(int, prints);
+    QFETCH(bool, refused);
     QFETCH(int, released);
     for (int click = 0; click < prints; ++click)
         child<QPushButton>("cmdAfdruk")->click();
+    if (refused)
+        printer_.failAt = printer_.operations; // the end of the document fails
+    QString title, text;
+    const QPointer<QTimer> watch = whenMessageBoxOpens([&](QMessageBox* messageBox) {
+        title = messageBox->windowTitle();
+        text = messageBox->text();
+    });
     window_->close();
+    delete watch.data(); // still waiting when no box came
+    QCOMPARE(title, refused ? QStringLiteral("Kolvart") : QString());
+    QCOMPARE(text, refused ? QStringLiteral("mislukt: endDocument") : QString());
     QCOMPARE(count("endDocument"), released);
     QCOMPARE(count("dialog"), prints > 0 ? 1 : 0);
     QCOMPARE(ends_, 0);
