@@ -19,7 +19,7 @@ build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-
     libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n)
 test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemagick cups cups-client cups-bsd
     printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
-    clang libclang-rt-14-dev python3 dpkg-dev file)
+    clang libclang-rt-14-dev python3 dpkg-dev file lintian man-db)
 
 install_missing() {
     local missing=()

@@ -43,6 +43,19 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
         COMPONENT program)
 endif()
 
+# A stripped install (cmake --install --strip, and CPack with
+# CPACK_STRIP_FILES) also drops the compilers' version notes in .comment, as
+# Debian's dh_strip does; they are of no use in an installed program.
+if(CMAKE_OBJCOPY)
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kolvart\"
+                COMMAND_ERROR_IS_FATAL ANY)
+        endif()"
+        COMPONENT program)
+endif()
+
 # Debian package --------------------------------------------------------------
 
 set(KOLVART_PACKAGE_MAINTAINER "The Kolvart developers <kolvart@example.invalid>"
@@ -77,6 +90,17 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
 # changes, so the package recommends them rather than depending on them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+
+# The window needs Qt's platform plugin for X11 (xcb), which libqt6gui6 only
+# recommends: without it the program cannot start.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-qpa-plugins")
+# CPack adds maintainer scripts that call ldconfig, which lintian rejects
+# (dpkg's triggers run ldconfig), for any shared object in /usr/lib or in a
+# directory right below it, and no setting turns that off: the package must
+# hold none there.  The package test fails on any maintainer script.
+
+# The manual pages and the changelog.
+include(KolvartPackageDocs)
 
 set(CPACK_SOURCE_GENERATOR "TGZ")
 set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build/" "/build-[^/]*/" "/out/"
