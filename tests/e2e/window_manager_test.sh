@@ -221,7 +221,7 @@ stop_program() {
 # ---------------------------------------------------------------- Xvfb ----
 step="starting Xvfb"
 setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" \
-    -nolisten tcp 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
+    -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
 display_ready() {
     alive "$xvfb_pid" || fail "Xvfb ended at start-up"
