@@ -37,126 +37,46 @@ readonly wait_seconds=30     # for a window, a focus change, a server to start
 readonly job_wait_seconds=120 # for cups-pdf to write the PDF
 readonly deadline=$((SECONDS + 270)) # stays below the CTest timeout
 
-say() { printf 'cups_print: %s\n' "$*"; }
+e2e_name=cups_print
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-    echo "usage: $0 PROGRAM (the built kolvart executable)" >&2
-    exit 2
-fi
-program=$(readlink -f "$1")
+take_program "$@"
 
 if [ "$(id -u)" -ne 0 ]; then
     say "skipped: needs root (cupsd starts the cups-pdf backend only as root)"
     exit 77
 fi
 
-# Each tool with the Debian package that brings it (./dev.sh test installs them).
-missing=()
-for pair in cupsd:cups-daemon lpadmin:cups-client lpstat:cups-client cupsreject:cups-client \
-    cupsaccept:cups-client \
-    Xvfb:xvfb xdotool:xdotool xwininfo:x11-utils import:imagemagick \
-    pdfinfo:poppler-utils pdftotext:poppler-utils pdftocairo:poppler-utils \
-    gs:ghostscript unshare:util-linux setpriv:util-linux timeout:coreutils; do
-    command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair%%:*} (package ${pair#*:})")
-done
 [ -x /usr/lib/cups/backend/cups-pdf ] || missing+=("the cups-pdf backend (package printer-driver-cups-pdf)")
 [ -x /usr/lib/cups/filter/pdftops ] || missing+=("the pdftops filter (package cups-filters)")
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 [ -r "$ppd" ] || missing+=("$ppd (package printer-driver-cups-pdf)")
-if [ ${#missing[@]} -gt 0 ]; then
-    say "FAILED: missing ${missing[*]}; ./dev.sh test installs them"
-    exit 1
-fi
+require_tools cupsd:cups-daemon lpadmin:cups-client lpstat:cups-client cupsreject:cups-client \
+    cupsaccept:cups-client \
+    Xvfb:xvfb xdotool:xdotool xwininfo:x11-utils import:imagemagick \
+    pdfinfo:poppler-utils pdftotext:poppler-utils pdftocairo:poppler-utils \
+    gs:ghostscript unshare:util-linux setpriv:util-linux timeout:coreutils
 
 # Short, fixed base: the path of the server's socket must stay well within
 # the 107 bytes a Unix socket address can hold.
-tmp=$(mktemp -d /tmp/kolvart-e2e.XXXXXX)
+make_temp_dir kolvart-e2e
 # cupsd runs its filters as the user lp: they have to reach the spool inside.
 chmod 755 "$tmp"
 # The queue name also names the cups-pdf configuration file; unique per run.
 queue="kolvart-e2e-${tmp##*.}"
-log_dir="$tmp/log"
 pdf_dir="$tmp/pdf"
-mkdir -p "$log_dir" "$tmp/cups/ppd" "$tmp/spool/tmp" "$tmp/cache" "$tmp/state" \
-    "$tmp/home" "$tmp/runtime" "$tmp/cups-pdf-etc"
-chmod 700 "$tmp/runtime"
+mkdir -p "$tmp/cups/ppd" "$tmp/spool/tmp" "$tmp/cache" "$tmp/state" "$tmp/cups-pdf-etc"
 
-cupsd_pid=
-xvfb_pid=
-app_pid=
+# cupsd ends the filters and the backend of a job still running.
+stop_on_exit app_pid "the program" xvfb_pid Xvfb cupsd_pid cupsd
 cups_pdf_conf_outside= # set when the cups-pdf configuration had to go to /etc/cups
-failed=0
-step="starting"
-
-# Stops a process started here: TERM, then KILL when it lingers.
-stop_process() { # pid name
-    local pid=$1
-    [ -n "$pid" ] || return 0
-    if kill -0 "$pid" 2>/dev/null; then
-        kill -TERM "$pid" 2>/dev/null || true
-        for _ in $(seq 100); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if kill -0 "$pid" 2>/dev/null; then
-            say "$2 (pid $pid) did not stop on TERM; killing it"
-            kill -KILL "$pid" 2>/dev/null || true
-        fi
-    fi
-    wait "$pid" 2>/dev/null || true
-}
-
-cleanup() {
-    local status=$?
-    trap - ERR
-    set +e
-    stop_process "$app_pid" "the program"
-    stop_process "$xvfb_pid" "Xvfb"
-    # cupsd ends the filters and the backend of a job still running.
-    stop_process "$cupsd_pid" "cupsd"
+cleanup_more() {
     if [ -n "$cups_pdf_conf_outside" ]; then
         rm -f "$cups_pdf_conf_outside"
     fi
-    if [ "$failed" -ne 0 ] || [ "$status" -ne 0 ] || [ "${KOLVART_E2E_KEEP:-0}" = 1 ]; then
-        say "kept the temporary directory $tmp"
-    else
-        rm -rf "$tmp"
-    fi
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-show_tail() { # file lines title
-    if [ -s "$1" ]; then
-        echo "----- $3 ($1, last $2 lines) -----"
-        tail -n "$2" "$1"
-    else
-        echo "----- $3: $1 is empty or missing -----"
-    fi
 }
 
-diagnose() {
-    echo "===== diagnostics (temporary directory $tmp) ====="
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        echo "----- visible windows on ${DISPLAY:-} -----"
-        local w
-        for w in $(timeout 10 xdotool search --onlyvisible --name '.' 2>/dev/null); do
-            echo "$w: $(timeout 5 xdotool getwindowname "$w" 2>/dev/null)"
-        done
-        echo "input focus: $(timeout 5 xdotool getwindowfocus 2>/dev/null)"
-        if timeout 20 import -window root "$tmp/screenshot.png" 2>/dev/null; then
-            echo "screenshot of the display: $tmp/screenshot.png"
-        fi
-    fi
-    if [ -n "$app_pid" ]; then
-        if kill -0 "$app_pid" 2>/dev/null; then
-            echo "the program (pid $app_pid) is still running"
-        else
-            echo "the program is no longer running"
-        fi
-    fi
+diagnose_more() {
     if [ -n "${CUPS_SERVER:-}" ] && [ -n "$cupsd_pid" ] && kill -0 "$cupsd_pid" 2>/dev/null; then
         echo "----- jobs on the CUPS server -----"
         timeout 10 lpstat -l -W all -o 2>&1 || true
@@ -171,52 +91,13 @@ diagnose() {
         echo "----- cupsd error_log without the client chatter (last 60 lines) -----"
         grep -Ev '\[Client [0-9]+\]|cupsdSetBusyState' "$log_dir/error_log" | tail -n 60 || true
     fi
-    show_tail "$log_dir/cupsd.out" 20 "cupsd output"
-    show_tail "$log_dir/cups-pdf-${queue}_log" 40 "cups-pdf log"
-    show_tail "$log_dir/lpadmin.log" 20 "lpadmin output"
-    show_tail "$log_dir/program.log" 40 "the program's output"
-    show_tail "$log_dir/xdotool.log" 20 "xdotool errors"
-    show_tail "$log_dir/xvfb.log" 20 "Xvfb output"
-    echo "===== end of diagnostics ====="
 }
-
-fail() {
-    if [ "$BASH_SUBSHELL" -gt 0 ]; then
-        # Inside $(...): the main shell sees the failure and reports it.
-        say "$*" >&2
-        exit 1
-    fi
-    trap - ERR
-    failed=1
-    say "FAILED while $step: $*"
-    diagnose || true
-    exit 1
-}
-trap 'fail "command failed (line $LINENO): $BASH_COMMAND"' ERR
-
-# Sets lim to the seconds a wait may take: its own limit, cut to what is
-# left before the deadline.
-limit() {
-    local left=$((deadline - SECONDS))
-    [ "$left" -gt 0 ] || fail "ran out of time"
-    if [ "$1" -lt "$left" ]; then lim=$1; else lim=$left; fi
-}
-
-# Polls a command until it succeeds.
-wait_until() { # seconds description command...
-    local seconds description end
-    limit "$1"
-    seconds=$lim
-    description=$2
-    shift 2
-    end=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || fail "waited ${seconds}s for $description"
-        sleep 0.1
-    done
-}
-
-alive() { kill -0 "$1" 2>/dev/null; }
+diagnose_log "$log_dir/cupsd.out" 20 "cupsd output"
+diagnose_log "$log_dir/cups-pdf-${queue}_log" 40 "cups-pdf log"
+diagnose_log "$log_dir/lpadmin.log" 20 "lpadmin output"
+diagnose_log "$log_dir/program.log" 40 "the program's output"
+diagnose_log "$log_dir/xdotool.log" 20 "xdotool errors"
+diagnose_log "$log_dir/xvfb.log" 20 "Xvfb output"
 
 # ---------------------------------------------------------------- CUPS ----
 step="starting cupsd"
@@ -321,60 +202,15 @@ add_queue
 say "cupsd runs on $CUPS_SERVER with the default queue $queue"
 
 # ---------------------------------------------------------------- Xvfb ----
-step="starting Xvfb"
-# -displayfd: Xvfb picks a free display itself and writes its number.
-# -noreset: the server does not start afresh each time its last client, the
-# program or xdotool, goes away; a program started then could not connect.
-setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
-    3>"$tmp/display" >"$log_dir/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display_ready() {
-    alive "$xvfb_pid" || fail "Xvfb ended at start-up"
-    grep -q '^[0-9][0-9]*$' "$tmp/display" 2>/dev/null
-}
-wait_until "$wait_seconds" "Xvfb to report its display" display_ready
-display=$(cat "$tmp/display")
-export DISPLAY=":$display"
+start_xvfb 1024x768x24
 say "Xvfb runs on $DISPLAY"
 
 # -------------------------------------------------------------- program ----
-program_running() {
-    alive "$app_pid" && return 0
-    local status=0
-    wait "$app_pid" || status=$?
-    fail "the program ended unexpectedly, with exit status $status"
-}
-
-# Polled rather than with "xdotool search --sync", which once gave up on a
-# message box that was plainly on the screen; a failed search is tried again.
-window_found() {
-    program_running
-    found=$(timeout 10 xdotool search --onlyvisible --name "$search" 2>>"$log_dir/xdotool.log" ||
-        true)
-    [ -n "$found" ]
-}
-
-# Sets the variable to the one visible window whose name matches the regular
-# expression, waiting for it to appear.
-find_window() { # variable regex description
-    search=$2
-    found=
-    wait_until "$wait_seconds" "the window \"$3\" to appear" window_found
-    [ "$(wc -l <<<"$found")" -eq 1 ] || fail "more than one window \"$3\": $found"
-    printf -v "$1" '%s' "$found"
-}
-
 # Gives a window the input focus (there is no window manager to do it).
 focus() { # window description
     limit "$wait_seconds"
     timeout "$lim" xdotool windowfocus --sync "$1" >/dev/null 2>&1 ||
         fail "could not give the focus to $2"
-}
-
-window_gone() {
-    local info
-    info=$(xwininfo -id "$1" 2>/dev/null || true)
-    [[ $info != *"Map State: IsViewable"* ]]
 }
 
 # Focuses a dialog, presses Return on its default button and waits until it closes.
@@ -428,8 +264,6 @@ print_block() { # n total
     accept "$box" "the message box Kolvart after print $1"
 }
 
-program_ended() { ! alive "$app_pid"; }
-
 # Clicks "Stoppen" with Alt+S. With "box", a message box Kolvart has to
 # appear (its screenshot goes to the temporary directory) and the program has
 # to end once it is closed; with "no box", the program has to end at once.
@@ -442,11 +276,7 @@ stop_program() { # box|"no box" name
         timeout 20 import -window "$box" "$tmp/box-$2.png" 2>/dev/null || true
         accept "$box" "the message box Kolvart after \"Stoppen\" ($2)"
     fi
-    wait_until "$wait_seconds" "the program to end after Alt+S ($2)" program_ended
-    local app_status=0
-    wait "$app_pid" || app_status=$?
-    app_pid=
-    [ "$app_status" -eq 0 ] || fail "the program ended with exit status $app_status"
+    expect_program_end "Alt+S ($2)"
 }
 
 start_program

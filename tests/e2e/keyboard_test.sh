@@ -46,158 +46,30 @@ export LC_ALL=C
 readonly wait_seconds=30             # for a window, a focus change, a reading
 readonly deadline=$((SECONDS + 110)) # stays below the CTest timeout
 
-say() { printf 'keyboard: %s\n' "$*"; }
+e2e_name=keyboard
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-    echo "usage: $0 PROGRAM (the built kolvart executable)" >&2
-    exit 2
-fi
-program=$(readlink -f "$1")
-
-# Each tool with the Debian package that brings it (./dev.sh test installs them).
-missing=()
-for pair in Xvfb:xvfb setxkbmap:x11-xkb-utils xkbevd:x11-xkb-utils xkbbell:x11-xkb-utils \
+take_program "$@"
+require_tools Xvfb:xvfb setxkbmap:x11-xkb-utils xkbevd:x11-xkb-utils xkbbell:x11-xkb-utils \
     xdotool:xdotool xclip:xclip \
-    import:imagemagick setpriv:util-linux timeout:coreutils; do
-    command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair%%:*} (package ${pair#*:})")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    say "FAILED: missing ${missing[*]}; ./dev.sh test installs them"
-    exit 1
-fi
+    import:imagemagick setpriv:util-linux timeout:coreutils
 
-tmp=$(mktemp -d /tmp/kolvart-keys.XXXXXX)
-log_dir="$tmp/log"
-mkdir -p "$log_dir" "$tmp/home" "$tmp/runtime"
-chmod 700 "$tmp/runtime"
-
-xvfb_pid=
-evd_pid=
-app_pid=
-holder_pid= # the xclip that holds the marker
-failed=0
-step="starting"
-
-# Stops a process started here: TERM, then KILL when it lingers.
-stop_process() { # pid name
-    local pid=$1
-    [ -n "$pid" ] || return 0
-    if kill -0 "$pid" 2>/dev/null; then
-        kill -TERM "$pid" 2>/dev/null || true
-        for _ in $(seq 100); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        if kill -0 "$pid" 2>/dev/null; then
-            say "$2 (pid $pid) did not stop on TERM; killing it"
-            kill -KILL "$pid" 2>/dev/null || true
-        fi
-    fi
-    wait "$pid" 2>/dev/null || true
-}
-
-cleanup() {
-    local status=$?
-    trap - ERR
-    set +e
-    stop_process "$holder_pid" "xclip"
-    stop_process "$app_pid" "the program"
-    stop_process "$evd_pid" "xkbevd"
-    stop_process "$xvfb_pid" "Xvfb"
-    if [ "$failed" -ne 0 ] || [ "$status" -ne 0 ] || [ "${KOLVART_E2E_KEEP:-0}" = 1 ]; then
-        say "kept the temporary directory $tmp"
-    else
-        rm -rf "$tmp"
-    fi
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-diagnose() {
-    echo "===== diagnostics (temporary directory $tmp) ====="
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+make_temp_dir kolvart-keys
+# holder_pid: the xclip that holds the marker.
+stop_on_exit holder_pid xclip app_pid "the program" evd_pid xkbevd xvfb_pid Xvfb
+diagnose_more() {
+    if alive "$xvfb_pid"; then
         echo "----- keyboard of ${DISPLAY:-} -----"
         timeout 10 setxkbmap -query 2>&1 || true
-        echo "----- visible windows on ${DISPLAY:-} -----"
-        local w
-        for w in $(timeout 10 xdotool search --onlyvisible --name '.' 2>/dev/null); do
-            echo "$w: $(timeout 5 xdotool getwindowname "$w" 2>/dev/null)"
-        done
-        echo "input focus: $(timeout 5 xdotool getwindowfocus 2>/dev/null)"
-        if timeout 20 import -window root "$tmp/screenshot.png" 2>/dev/null; then
-            echo "screenshot of the display: $tmp/screenshot.png"
-        fi
     fi
-    if [ -n "$app_pid" ]; then
-        if kill -0 "$app_pid" 2>/dev/null; then
-            echo "the program (pid $app_pid) is still running"
-        else
-            echo "the program is no longer running"
-        fi
-    fi
-    local file
-    for file in program.log xvfb.log xdotool.log xkbevd.log; do
-        if [ -s "$log_dir/$file" ]; then
-            echo "----- $file (last 40 lines) -----"
-            tail -n 40 "$log_dir/$file"
-        fi
-    done
 }
-
-fail() {
-    if [ "$failed" -ne 0 ]; then
-        echo "keyboard: FAILED again: $*" >&2
-        exit 1
-    fi
-    trap - ERR
-    failed=1
-    say "FAILED while $step: $*"
-    diagnose || true
-    exit 1
-}
-trap 'fail "command failed (line $LINENO): $BASH_COMMAND"' ERR
-
-# Sets lim to the seconds a wait may take: its own limit, cut to what is
-# left before the deadline.
-limit() {
-    local left=$((deadline - SECONDS))
-    [ "$left" -gt 0 ] || fail "ran out of time"
-    if [ "$1" -lt "$left" ]; then lim=$1; else lim=$left; fi
-}
-
-# Polls a command until it succeeds.
-wait_until() { # seconds description command...
-    local seconds description end
-    limit "$1"
-    seconds=$lim
-    description=$2
-    shift 2
-    end=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || fail "waited ${seconds}s for $description"
-        sleep 0.1
-    done
-}
-
-alive() { kill -0 "$1" 2>/dev/null; }
+diagnose_log "$log_dir/program.log" 40 "the program's output"
+diagnose_log "$log_dir/xvfb.log" 40 "Xvfb output"
+diagnose_log "$log_dir/xdotool.log" 40 "xdotool errors"
+diagnose_log "$log_dir/xkbevd.log" 40 "xkbevd output"
 
 # ---------------------------------------------------------------- Xvfb ----
-step="starting Xvfb"
-# -displayfd: Xvfb picks a free display itself and writes its number.
-# -noreset: the server keeps the keyboard layout set below when its last
-# client goes; a reset would bring back the plain US layout.
-setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp \
-    3>"$tmp/display" >"$log_dir/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display_ready() {
-    alive "$xvfb_pid" || fail "Xvfb ended at start-up"
-    grep -q '^[0-9][0-9]*$' "$tmp/display" 2>/dev/null
-}
-wait_until "$wait_seconds" "Xvfb to report its display" display_ready
-DISPLAY=":$(cat "$tmp/display")"
-export DISPLAY
+start_xvfb 1024x768x24
 
 step="setting the keyboard layout"
 setxkbmap -layout us -variant intl -option compose:menu
@@ -264,22 +136,14 @@ DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" QT_IM_MODULE=compose \
     setpriv --pdeathsig TERM -- "$program" >"$log_dir/program.log" 2>&1 &
 app_pid=$!
 
-program_running() {
-    alive "$app_pid" && return 0
-    local status=0
-    wait "$app_pid" || status=$?
-    app_pid=
-    fail "the program ended unexpectedly, with exit status $status"
-}
-
-window_found() {
+main_found() {
     program_running
     main=$(timeout 10 xdotool search --onlyvisible --name '^Berekenen van luchtspoeltjes' \
         2>>"$log_dir/xdotool.log" || true)
     [ -n "$main" ] && [ "$(wc -l <<<"$main")" -eq 1 ]
 }
 main=
-wait_until "$wait_seconds" "the main window to appear" window_found
+wait_until "$wait_seconds" "the main window to appear" main_found
 
 focus_main() {
     limit "$wait_seconds"
@@ -388,12 +252,7 @@ focus_main
 # Keys typed right after Alt+S are still on their way when Stop ends the
 # program: none may beep.
 keys alt+s a b Return
-program_ended() { ! alive "$app_pid"; }
-wait_until "$wait_seconds" "the program to end after Alt+S" program_ended
-app_status=0
-wait "$app_pid" || app_status=$?
-app_pid=
-[ "$app_status" -eq 0 ] || fail "the program ended with exit status $app_status"
+expect_program_end "Alt+S"
 say "the program ended by itself after \"Stoppen\""
 expect_beeps 0 "keys after Stop"
 say "PASSED"

@@ -29,136 +29,28 @@ readonly deadline=$((SECONDS + 170)) # stays below the CTest timeout
 readonly screen_width=1024 screen_height=768
 readonly tolerance=2 # pixels between the window's centre and the screen's
 
-say() { printf 'window_manager: %s\n' "$*"; }
+e2e_name=window_manager
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+term_seconds=5    # a process stopped here gets 5 s after TERM before KILL
+poll_seconds=0.05 # focus and window changes are polled closely
 
-if [ $# -ne 1 ] || [ ! -x "$1" ]; then
-    echo "usage: $0 PROGRAM (the built kolvart executable)" >&2
-    exit 2
-fi
-program=$(readlink -f "$1")
+take_program "$@"
+require_tools Xvfb:xvfb openbox:openbox xdotool:xdotool xwininfo:x11-utils xprop:x11-utils \
+    xev:x11-utils xclip:xclip setpriv:util-linux timeout:coreutils
 
-# Each tool with the Debian package that brings it (./dev.sh test installs them).
-missing=()
-for pair in Xvfb:xvfb openbox:openbox xdotool:xdotool xwininfo:x11-utils xprop:x11-utils \
-    xev:x11-utils xclip:xclip setpriv:util-linux timeout:coreutils; do
-    command -v "${pair%%:*}" >/dev/null 2>&1 || missing+=("${pair%%:*} (package ${pair#*:})")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    say "FAILED: missing ${missing[*]}; ./dev.sh test installs them"
-    exit 1
-fi
-
-tmp=$(mktemp -d /tmp/kolvart-wm.XXXXXX)
-mkdir -p "$tmp/home" "$tmp/runtime"
-chmod 700 "$tmp/runtime"
+make_temp_dir kolvart-wm
 export HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/runtime" XDG_CONFIG_HOME="$tmp/home/.config"
 
-xvfb_pid='' wm_pid='' xev_pid='' app_pid=''
+stop_on_exit app_pid "the program" xev_pid xev wm_pid openbox xvfb_pid Xvfb
 main='' box='' # window ids, set by find_window
-failed=0
-step="starting"
-run=
-
-stop_process() { # pid name
-    local pid=$1
-    [ -n "$pid" ] || return 0
-    if kill -0 "$pid" 2>/dev/null; then
-        kill -TERM "$pid" 2>/dev/null || true
-        for _ in $(seq 50); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-    fi
-    wait "$pid" 2>/dev/null || true
-}
-
-cleanup() {
-    local status=$?
-    trap - ERR
-    set +e
-    stop_process "$app_pid" "the program"
-    stop_process "$xev_pid" "xev"
-    stop_process "$wm_pid" "openbox"
-    stop_process "$xvfb_pid" "Xvfb"
-    if [ "$failed" -ne 0 ] || [ "$status" -ne 0 ] || [ "${KOLVART_E2E_KEEP:-0}" = 1 ]; then
-        say "kept the temporary directory $tmp"
-    else
-        rm -rf "$tmp"
-    fi
-    exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-
-diagnose() {
-    echo "===== diagnostics (temporary directory $tmp) ====="
-    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
-        local w
-        for w in $(timeout 10 xdotool search --onlyvisible --name '.' 2>/dev/null); do
-            echo "window $w: $(timeout 5 xdotool getwindowname "$w" 2>/dev/null)"
-        done
-        echo "input focus: $(timeout 5 xdotool getwindowfocus 2>/dev/null)"
-    fi
-    local log
-    for log in "$tmp"/*.log; do
-        [ -s "$log" ] || continue
-        echo "----- $log (last 20 lines) -----"
-        tail -n 20 "$log"
-    done
-    echo "===== end of diagnostics ====="
-}
-
-fail() {
-    if [ "$BASH_SUBSHELL" -gt 0 ]; then
-        say "$*" >&2
-        exit 1
-    fi
-    trap - ERR
-    failed=1
-    say "FAILED ($run) while $step: $*"
-    diagnose || true
-    exit 1
-}
-trap 'fail "command failed (line $LINENO): $BASH_COMMAND"' ERR
-
-wait_until() { # seconds description command...
-    local left=$((deadline - SECONDS)) seconds=$1 description=$2 end
-    [ "$left" -gt 0 ] || fail "ran out of time"
-    [ "$seconds" -lt "$left" ] || seconds=$left
-    shift 2
-    end=$((SECONDS + seconds))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || fail "waited ${seconds}s for $description"
-        sleep 0.05
-    done
-}
-
-alive() { kill -0 "$1" 2>/dev/null; }
-
-program_running() {
-    alive "$app_pid" && return 0
-    local status=0
-    wait "$app_pid" || status=$?
-    fail "the program ended unexpectedly, with exit status $status"
-}
-
-window_found() { # regex
-    program_running
-    found=$(timeout 10 xdotool search --onlyvisible --name "$1" 2>/dev/null || true)
-    [ -n "$found" ]
-}
-
-find_window() { # variable regex description
-    found=
-    wait_until "$wait_seconds" "the window \"$3\" to appear" window_found "$2"
-    [ "$(wc -l <<<"$found")" -eq 1 ] || fail "more than one window \"$3\": $found"
-    printf -v "$1" '%s' "$found"
-}
+diagnose_log "$log_dir/program-bare.log" 20 "the program's output, bare"
+diagnose_log "$log_dir/program-openbox.log" 20 "the program's output under openbox"
+diagnose_log "$log_dir/xdotool.log" 20 "xdotool errors"
+diagnose_log "$log_dir/xvfb.log" 20 "Xvfb output"
+diagnose_log "$log_dir/openbox.log" 20 "openbox output"
+diagnose_log "$log_dir/xev.log" 20 "xev: the events on the root window"
 
 focused() { [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$1" ]; }
-window_gone() { [[ $(xwininfo -id "$1" 2>/dev/null || true) != *"IsViewable"* ]]; }
 
 # The text of the box that has the focus: selected from end to start, which
 # puts it into the primary selection.
@@ -209,7 +101,7 @@ top_level() { # window
 
 start_program() {
     DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" LANG=C.UTF-8 \
-        setpriv --pdeathsig TERM -- "$program" >"$tmp/program-$run.log" 2>&1 &
+        setpriv --pdeathsig TERM -- "$program" >"$log_dir/program-$run.log" 2>&1 &
     app_pid=$!
 }
 
@@ -219,17 +111,7 @@ stop_program() {
 }
 
 # ---------------------------------------------------------------- Xvfb ----
-step="starting Xvfb"
-setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" \
-    -nolisten tcp -noreset 3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display_ready() {
-    alive "$xvfb_pid" || fail "Xvfb ended at start-up"
-    grep -q '^[0-9][0-9]*$' "$tmp/display" 2>/dev/null
-}
-wait_until "$wait_seconds" "Xvfb to report its display" display_ready
-DISPLAY=":$(cat "$tmp/display")"
-export DISPLAY
+start_xvfb "${screen_width}x${screen_height}x24"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 say "Xvfb runs on $DISPLAY"
 
@@ -250,7 +132,7 @@ stop_program
 # ------------------------------------------------------------- openbox ----
 run=openbox
 step="starting openbox"
-setpriv --pdeathsig TERM -- openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+setpriv --pdeathsig TERM -- openbox --sm-disable >"$log_dir/openbox.log" 2>&1 &
 wm_pid=$!
 wm_ready() {
     alive "$wm_pid" || fail "openbox ended at start-up"
@@ -259,12 +141,12 @@ wm_ready() {
 wait_until "$wait_seconds" "openbox to manage the screen" wm_ready
 # Every move of a window on the screen, from before the program starts: xev
 # listens once it reports a property set on the root window.
-setpriv --pdeathsig TERM -- xev -root -event substructure -event property >"$tmp/xev.log" 2>&1 &
+setpriv --pdeathsig TERM -- xev -root -event substructure -event property >"$log_dir/xev.log" 2>&1 &
 xev_pid=$!
 xev_listens() {
     alive "$xev_pid" || fail "xev ended at start-up"
     xprop -root -f _KOLVART_E2E_MARK 8s -set _KOLVART_E2E_MARK ready
-    grep -q '_KOLVART_E2E_MARK' "$tmp/xev.log"
+    grep -q '_KOLVART_E2E_MARK' "$log_dir/xev.log"
 }
 wait_until "$wait_seconds" "xev to listen on the root window" xev_listens
 
@@ -287,7 +169,7 @@ moves=$(awk -v frame="$frame_hex" '
     type == "ConfigureNotify" && $0 ~ ("window " frame ", \\(") {
         match($0, /\([-0-9]+,[-0-9]+\)/); print substr($0, RSTART, RLENGTH); type = "" }
     type == "MapNotify" && $0 ~ ("window " frame ",") { print "map"; type = "" }
-' "$tmp/xev.log")
+' "$log_dir/xev.log")
 mapped_at=$(sed -n '/^map$/{x;p;q};h' <<<"$moves")
 [ -n "$mapped_at" ] || fail "xev saw no map of the frame $frame_hex: $(tr '\n' ' ' <<<"$moves")"
 after=$(sed -n '/^map$/,$p' <<<"$moves" | grep -v '^map$' | grep -vxF "$mapped_at" || true)
