@@ -1,16 +1,13 @@
 // How long Bereken takes per call, texts in and texts out, beside a bare
 // search: the same search written out plainly below, on numbers already read,
-// without texts, tests or anything of the library.
-//
-// Two input sets: the rows of the known-coil table, and a sweep over the
-// working range (diameter 1..100 mm, wire 0.05..3 mm, inductance
-// 0.001..10000 microhenry, each log-spaced) written as texts the way a user
-// types them. Only the inputs that fit are timed, since the bare search never
-// ends on one that faults. Beside Bereken its parts are timed alone: reading
-// the three texts, the search as Bereken runs it, and writing the three texts.
-//
-// Every round times each case once, in turn; the figures are the medians over
-// the rounds of the CPU time per call, and of the ratio Bereken / bare search
+// without texts, tests or anything of the library. Beside them the parts of
+// Bereken: reading the three texts, the search as Bereken runs it, writing
+// the three texts. Two input sets: the rows of the known-coil table, and a
+// sweep over the working range (diameter 1..100 mm, wire 0.05..3 mm,
+// inductance 0.001..10000 microhenry, log-spaced) written as a user types
+// them; only inputs that fit, since the bare search never ends on a fault.
+// Every round times each case once, in turn; the figures are medians over the
+// rounds of the CPU time per call and of the ratio Bereken / bare search
 // within a round. Nothing here judges them.
 //
 //   calc_bench [ROUNDS] [MILLISECONDS PER CASE AND ROUND]   (default 15 100)
@@ -27,9 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -41,8 +36,8 @@ struct BareFit {
     int passes;
 };
 
-// The search in its barest form: the floats and doubles as written, no
-// policy and no test. It never ends on an input that faults.
+// The search in its barest form: floats and doubles as written, no policy and
+// no test. It never ends on an input that faults.
 float halves(float D) {
     return static_cast<float>(std::floor(D + D + 0.5) / 2);
 }
@@ -77,50 +72,48 @@ struct Input {
     kolvart::CoilFit fit;
 };
 
-// The inputs among the texts that fit; warns where the bare search disagrees.
+// The inputs that fit among the texts; warns where the bare search disagrees.
 std::vector<Input> fitting(const std::vector<std::vector<std::string>>& texts) {
+    using namespace kolvart;
     std::vector<Input> inputs;
-    for (const auto& t : texts) {
+    for (const std::vector<std::string>& t : texts) {
         try {
-            const auto design = kolvart::Bereken(t[0], t[1], t[2]);
+            const std::optional<CoilDesign> design = Bereken(t[0], t[1], t[2]);
             if (!design)
                 continue;
-            const kolvart::CoilEntries e = kolvart::readEntries(t[0], t[1], t[2]);
-            const auto fit = kolvart::searchCoil<kolvart::UncheckedArithmetic>(e.D, e.d, e.Z);
+            const CoilEntries e = readEntries(t[0], t[1], t[2]);
+            const CoilFit fit = *searchCoil<UncheckedArithmetic>(e.D, e.d, e.Z);
             const BareFit bare = bareSearch(e.D, e.d, e.Z);
-            if (bare.passes != design->passes || bare.diameter != fit->diameter ||
-                bare.length != fit->length || bare.turns != fit->turns)
+            if (bare.passes != fit.passes || bare.diameter != fit.diameter ||
+                bare.length != fit.length || bare.turns != fit.turns)
                 std::printf("warning: the bare search differs on %s %s %s\n", t[0].c_str(),
                             t[1].c_str(), t[2].c_str());
-            inputs.push_back({t[0], t[1], t[2], e, *fit});
-        } catch (const kolvart::FloatingPointError&) {
+            inputs.push_back({t[0], t[1], t[2], e, fit});
+        } catch (const FloatingPointError&) {
         }
     }
     return inputs;
 }
 
-std::vector<std::vector<std::string>> sweep() {
-    const auto logSpaced = [](double from, double to, int n) {
-        std::vector<std::string> texts;
-        for (int i = 0; i < n; ++i) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%.4g", from * std::pow(to / from, i / (n - 1.0)));
-            texts.emplace_back(text);
-        }
-        return texts;
-    };
-    std::vector<std::vector<std::string>> texts;
-    for (const std::string& D : logSpaced(1, 100, 16))
-        for (const std::string& d : logSpaced(0.05, 3, 12))
-            for (const std::string& Z : logSpaced(0.001, 10000, 20))
-                texts.push_back({D, d, Z});
-    return texts;
-}
-
-double cpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+// Case k over all inputs: Bereken, the bare search, read, search, write.
+void run(int k, const std::vector<Input>& inputs) {
+    using namespace kolvart;
+    if (k == 0)
+        for (const Input& i : inputs)
+            benchmark::DoNotOptimize(Bereken(i.spD, i.dd, i.zi));
+    else if (k == 1)
+        for (const Input& i : inputs)
+            benchmark::DoNotOptimize(bareSearch(i.entries.D, i.entries.d, i.entries.Z));
+    else if (k == 2)
+        for (const Input& i : inputs)
+            benchmark::DoNotOptimize(readEntries(i.spD, i.dd, i.zi));
+    else if (k == 3)
+        for (const Input& i : inputs)
+            benchmark::DoNotOptimize(
+                searchCoil<UncheckedArithmetic>(i.entries.D, i.entries.d, i.entries.Z));
+    else
+        for (const Input& i : inputs)
+            benchmark::DoNotOptimize(CoilDesign(i.fit, "."));
 }
 
 double median(std::vector<double> values) {
@@ -129,93 +122,58 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-struct Case {
-    const char* name;
-    std::function<void(const std::vector<Input>&)> run;
-    std::vector<double> ns; // per call, one figure a round
-};
-
-// Calls f for every input, f inlined into the loop.
-template <class F> std::function<void(const std::vector<Input>&)> each(F f) {
-    return [f](const std::vector<Input>& inputs) {
-        for (const Input& input : inputs)
-            f(input);
-    };
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    const double seconds = (argc > 2 ? std::max(1, std::atoi(argv[2])) : 100) * 1e-3;
+    const std::clock_t ticks =
+        (argc > 2 ? std::max(1, std::atoi(argv[2])) : 100) * CLOCKS_PER_SEC / 1000;
 
-    using namespace kolvart;
-    std::vector<Case> cases{
-        {"Bereken",
-         each([](const Input& i) { benchmark::DoNotOptimize(Bereken(i.spD, i.dd, i.zi)); }),
-         {}},
-        {"bare",
-         each([](const Input& i) {
-             benchmark::DoNotOptimize(bareSearch(i.entries.D, i.entries.d, i.entries.Z));
-         }),
-         {}},
-        {"read",
-         each([](const Input& i) { benchmark::DoNotOptimize(readEntries(i.spD, i.dd, i.zi)); }),
-         {}},
-        {"search",
-         each([](const Input& i) {
-             benchmark::DoNotOptimize(
-                 searchCoil<UncheckedArithmetic>(i.entries.D, i.entries.d, i.entries.Z));
-         }),
-         {}},
-        {"write",
-         each([](const Input& i) {
-             benchmark::DoNotOptimize(displaySingle(i.fit.diameter));
-             benchmark::DoNotOptimize(displayDouble(i.fit.length));
-             benchmark::DoNotOptimize(displayDouble(i.fit.turns));
-         }),
-         {}},
-    };
-
-    const std::vector<std::vector<std::string>> table{
+    std::vector<std::vector<std::string>> table{
         {"10", "1", "1"},    {"20", "0.5", "10"},      {"8", "0.8", "0.5"},
         {"30", "1.5", "50"}, {"5", "0.3", "2"},        {"12", "1", "100"},
         {"40", "2", "1500"}, {"93.19", "2.56", "410"}, {"2", "0.1", "0.5"}};
-    const std::vector<std::vector<std::string>> swept = sweep();
-    std::printf("ns per call, CPU time, median of %d rounds\n%-24s", rounds, "");
-    for (const Case& c : cases)
-        std::printf(" %9s", c.name);
-    std::printf(" %9s\n", "ratio");
+    std::vector<std::vector<std::string>> sweep;
+    char D[16], d[16], Z[16];
+    for (int i = 0; i < 16 * 12 * 20; ++i) {
+        std::snprintf(D, sizeof D, "%.4g", std::pow(100, i / (12 * 20) / 15.0));
+        std::snprintf(d, sizeof d, "%.4g", 0.05 * std::pow(60, i / 20 % 12 / 11.0));
+        std::snprintf(Z, sizeof Z, "%.4g", 0.001 * std::pow(1e7, i % 20 / 19.0));
+        sweep.push_back({D, d, Z});
+    }
 
-    std::vector<double> ratios;
-    for (const auto& [label, texts] : {std::pair{"table", &table}, std::pair{"sweep", &swept}}) {
-        const std::vector<Input> inputs = fitting(*texts);
-        // Reading the clock costs as much as a few calls: read it after some
-        // thousand calls.
+    std::printf("ns per call, CPU time, median of %d rounds\n%-24s%s", rounds, "",
+                "   Bereken      bare      read    search     write     ratio\n");
+    double ratios[2];
+    for (const int set : {0, 1}) {
+        const std::vector<std::vector<std::string>>& texts = set == 0 ? table : sweep;
+        const std::vector<Input> inputs = fitting(texts);
+        // The clock is read after some thousand calls: reading it costs as
+        // much as a few calls.
         const long batch = 1 + 4096 / static_cast<long>(inputs.size());
-        std::vector<double> roundRatios;
+        std::vector<double> ns[5], roundRatios;
         for (int round = 0; round < rounds; ++round) {
-            for (Case& c : cases) {
+            for (int k = 0; k < 5; ++k) {
                 long repeats = 0;
-                const double start = cpuSeconds();
-                double now = start;
-                for (; now - start < seconds; now = cpuSeconds())
+                const std::clock_t start = std::clock();
+                std::clock_t now = start;
+                for (; now - start < ticks; now = std::clock())
                     for (long b = 0; b < batch; ++b, ++repeats)
-                        c.run(inputs);
-                c.ns.push_back((now - start) * 1e9 / static_cast<double>(repeats) /
-                               static_cast<double>(inputs.size()));
+                        run(k, inputs);
+                ns[k].push_back(static_cast<double>(now - start) * 1e9 / CLOCKS_PER_SEC /
+                                static_cast<double>(repeats * inputs.size()));
             }
             // Bereken beside the bare search of the same round: a machine
             // that slows down between rounds slows both.
-            roundRatios.push_back(cases[0].ns.back() / cases[1].ns.back());
+            roundRatios.push_back(ns[0].back() / ns[1].back());
         }
-        const std::string row = std::string(label) + ", " + std::to_string(inputs.size()) + " of " +
-                                std::to_string(texts->size()) + " fit";
-        std::printf("%-24s", row.c_str());
-        for (Case& c : cases)
-            std::printf(" %9.1f", median(std::exchange(c.ns, {})));
-        ratios.push_back(median(roundRatios));
-        std::printf(" %9.2f\n", ratios.back());
+        char row[32];
+        std::snprintf(row, sizeof row, "%s, %zu of %zu fit", set == 0 ? "table" : "sweep",
+                      inputs.size(), texts.size());
+        std::printf("%-24s", row);
+        for (const std::vector<double>& figures : ns)
+            std::printf(" %9.1f", median(figures));
+        std::printf(" %9.2f\n", ratios[set] = median(roundRatios));
     }
     std::printf("ratio Bereken / bare search, table: %.2f, sweep: %.2f\n", ratios[0], ratios[1]);
     return 0;
