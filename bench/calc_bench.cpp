@@ -10,7 +10,7 @@
 // rounds of the CPU time per call and of the ratio Bereken / bare search
 // within a round. Nothing here judges them.
 //
-//   calc_bench [ROUNDS] [MILLISECONDS PER CASE AND ROUND]   (default 15 100)
+//   calc_bench [ROUNDS] [MILLISECONDS PER CASE AND ROUND]   (default 61 20)
 
 #include "calc/checked_float.h"
 #include "calc/coil_design.h"
@@ -125,9 +125,9 @@ double median(std::vector<double> values) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 61;
     const std::clock_t ticks =
-        (argc > 2 ? std::max(1, std::atoi(argv[2])) : 100) * CLOCKS_PER_SEC / 1000;
+        (argc > 2 ? std::max(1, std::atoi(argv[2])) : 20) * CLOCKS_PER_SEC / 1000;
 
     std::vector<std::vector<std::string>> table{
         {"10", "1", "1"},    {"20", "0.5", "10"},      {"8", "0.8", "0.5"},

@@ -47,13 +47,14 @@ constexpr float startLength(double inductance) noexcept {
 //
 // CheckedArithmetic raises the first fault where it happens. With
 // UncheckedArithmetic a fault leaves an infinity or a NaN behind, and the
-// search returns no value at the first of three tests that it reaches: the
-// winding length W, which a fault in the number of turns reaches within its
-// pass, and a fault in scaling the length or the diameter in the next pass
-// (the formula takes both); and the two values of the last part of a pass
-// that only enter a comparison. The other stores scale a finite float down
-// and cannot overflow. So the unchecked search returns the checked one's
-// result, or no value exactly where the checked one raises a fault.
+// search returns no value at the first of three tests that meets it:
+// - W, the winding length: a fault in the number of turns reaches it in the
+//   same pass, a fault in scaling the length or the diameter in the next
+//   pass (the formula takes both);
+// - longest and fourDiameters, which only enter a comparison.
+// The other stores scale a finite float down and cannot overflow. So the
+// unchecked search gives no value exactly where the checked one raises a
+// fault, and otherwise the same result.
 template <class Arith> std::optional<CoilFit> searchCoil(float D, const float d, const double Z) {
     using A = Arith;
     // D rounded to the nearest half millimetre, halves upwards. R depends on D
