@@ -108,14 +108,14 @@ template <typename T> std::string display(T value, int digits, std::string_view 
     // coil, is written from that whole number. With at most digits - 1
     // significant digits the value is the nearest one to that decimal, so
     // rounding it to `digits` digits gives that decimal back. The text is put
-    // together in a buffer and made a string in one go, which costs a third
-    // of appending it piece by piece; a separator longer than any locale's
-    // takes the general way below, to the same text.
+    // together in a buffer and made a string in one go, in two thirds of the
+    // time that appending it piece by piece takes; a separator longer than
+    // any locale's takes the general way below, to the same text.
     std::array<char, 48> buffer{};
     const std::size_t longestSeparator = buffer.size() - 16; // beside a sign and 15 digits
     const double tenths = std::round(static_cast<double>(value) * 10);
-    const double bufferLimit = digits > 7 ? 1e14 : 1e6;
-    if (tenths != 0 && std::fabs(tenths) < bufferLimit && static_cast<T>(tenths / 10) == value &&
+    const double wholeLimit = digits > 7 ? 1e14 : 1e6;
+    if (tenths != 0 && std::fabs(tenths) < wholeLimit && static_cast<T>(tenths / 10) == value &&
         separator.size() <= longestSeparator) {
         const auto tenthsCount = static_cast<long long>(std::fabs(tenths));
         char* out = buffer.data();
