@@ -82,9 +82,10 @@ struct Watcher {
     xcb_generic_event_t* next() const {
         if (xcb_connection_has_error(x))
             throw std::runtime_error("lost the connection to the X server");
-        pollfd ready{xcb_get_file_descriptor(x), POLLIN, 0};
-        if (xcb_generic_event_t* event = xcb_poll_for_event(x); event || poll(&ready, 1, 50) <= 0)
+        if (xcb_generic_event_t* event = xcb_poll_for_event(x))
             return event;
+        pollfd ready{xcb_get_file_descriptor(x), POLLIN, 0};
+        poll(&ready, 1, 50);
         return xcb_poll_for_event(x);
     }
 
