@@ -81,7 +81,7 @@ bench)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     build default
     build/default/bench/calc_bench
-    build/default/bench/startup_bench --runs 30
+    build/default/bench/startup_bench 30
     ;;
 deb)
     install_missing "${build_packages[@]}" dpkg-dev file

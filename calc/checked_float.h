@@ -5,11 +5,10 @@
 // CheckedArithmetic tests every step for a floating-point fault by looking at
 // the values (the optimiser does not respect the processor's exception flags)
 // and throws FloatingPointError at the first one. UncheckedArithmetic is the
-// bare IEEE arithmetic of the same steps; the benchmark uses it as the floor.
+// bare IEEE arithmetic of the same steps, for the search's fast path.
 //
 // Every step is an ordinary double operation; a store to float rounds to
-// nearest. The operands are always finite, since a fault stops the search
-// before a non-finite value can be used again.
+// nearest.
 
 #include "calc/float_fault.h"
 
@@ -18,7 +17,9 @@
 
 namespace kolvart {
 
-[[noreturn]] void raiseFault(FloatFault fault);
+// Magnitudes from FLT_MAX plus half its last step upwards round to infinity
+// when stored as a float.
+inline constexpr double floatOverflowBound = 0x1.ffffffp127;
 
 struct CheckedArithmetic {
     // One comparison on the way through: NaN fails it as well as infinity.
@@ -39,36 +40,27 @@ struct CheckedArithmetic {
             raiseFault(FloatFault::InvalidArgument);
         return std::sqrt(a);
     }
-    // Rounds to float. Magnitudes from FLT_MAX plus half its last step upwards
-    // round to infinity: that is an overflow, and it is tested before the
-    // conversion, which would be undefined behaviour for them.
+    // Rounds to float; a value that would round to infinity is an overflow,
+    // tested before the conversion.
     static float single(double a) {
-        constexpr double roundsToInfinity = 0x1.ffffffp127;
-        if (!(std::fabs(a) < roundsToInfinity)) [[unlikely]]
+        if (!(std::fabs(a) < floatOverflowBound)) [[unlikely]]
             raiseFault(std::isnan(a) ? FloatFault::InvalidArgument : FloatFault::Overflow);
         return static_cast<float>(a);
     }
 };
 
-// The tests of CheckedArithmetic that a fault cannot get past: the divisor and
-// every store to float. A fault anywhere else in a pass gives an infinity or a
-// NaN that reaches a store within the same pass, so this finds every input that
-// faults, though not always with the kind of the first fault; Bereken runs such
-// an input again with CheckedArithmetic to name it.
-struct StoreCheckedArithmetic {
-    static double checked(double r) { return r; }
-    static double add(double a, double b) { return a + b; }
-    static double mul(double a, double b) { return a * b; }
-    static double div(double a, double b) { return CheckedArithmetic::div(a, b); }
-    static double sqrt(double a) { return std::sqrt(a); }
-    static float single(double a) { return CheckedArithmetic::single(a); }
-};
-
+// A fault leaves an infinity or a NaN behind, as IEEE 754 has it: an overflow
+// gives infinity, also when a value beyond the float range is stored as a
+// float, and an invalid operation gives NaN. A division by zero gives NaN
+// without being carried out, so that no instruction divides by zero.
 struct UncheckedArithmetic {
-    static double checked(double r) { return r; }
+    static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559);
+
     static double add(double a, double b) { return a + b; }
     static double mul(double a, double b) { return a * b; }
-    static double div(double a, double b) { return a / b; }
+    static double div(double a, double b) {
+        return b == 0.0 ? std::numeric_limits<double>::quiet_NaN() : a / b;
+    }
     static double sqrt(double a) { return std::sqrt(a); }
     static float single(double a) { return static_cast<float>(a); }
 };

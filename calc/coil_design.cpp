@@ -6,49 +6,35 @@
 
 namespace kolvart {
 
-FloatingPointError::FloatingPointError(FloatFault fault)
-    : std::runtime_error(faultName(fault))
-    , fault_(fault) {}
+CoilDesign::CoilDesign(const CoilFit& fit, std::string_view decimalSeparator)
+    : diameter(displaySingle(fit.diameter, decimalSeparator))
+    , length(displayDouble(fit.length, decimalSeparator))
+    , turns(displayDouble(fit.turns, decimalSeparator))
+    , passes(fit.passes) {}
 
-const char* faultName(FloatFault fault) noexcept {
-    switch (fault) {
-    case FloatFault::DivisionByZero:
-        return "Deling door nul";
-    case FloatFault::Overflow:
-        return "Overloop";
-    case FloatFault::InvalidArgument:
-        return "Ongeldig argument";
-    }
-    return "Onbekende rekenfout";
-}
-
-void raiseFault(FloatFault fault) {
-    throw FloatingPointError(fault);
+CoilEntries readEntries(std::string_view spD, std::string_view dd, std::string_view zi) {
+    using A = CheckedArithmetic;
+    const float D = A::single(parseEntryText(spD));
+    const float d = A::single(parseEntryText(dd));
+    const double Z = A::checked(parseEntryText(zi));
+    return CoilEntries{D, d, Z};
 }
 
 std::optional<CoilDesign> Bereken(std::string_view spD, std::string_view dd, std::string_view zi,
                                   std::string_view decimalSeparator) {
-    using A = CheckedArithmetic;
     // Read and stored before the guards: a pasted value beyond the range of
     // its type is an overflow even where a guard would have stopped.
-    const float D = A::single(parseEntryText(spD));
-    const float d = A::single(parseEntryText(dd));
-    const double Z = A::checked(parseEntryText(zi));
+    const auto [D, d, Z] = readEntries(spD, dd, zi);
 
     if (D == 0 || d == 0)
         return std::nullopt;
     if (Z < 0.001)
         return std::nullopt;
 
-    CoilFit fit;
-    try {
-        fit = searchCoil<StoreCheckedArithmetic>(D, d, Z);
-    } catch (const FloatingPointError&) {
-        fit = searchCoil<A>(D, d, Z); // raises the first fault with its own kind
-    }
-    return CoilDesign{displaySingle(fit.diameter, decimalSeparator),
-                      displayDouble(fit.length, decimalSeparator),
-                      displayDouble(fit.turns, decimalSeparator), fit.passes};
+    std::optional<CoilFit> fit = searchCoil<UncheckedArithmetic>(D, d, Z);
+    if (!fit)
+        fit = searchCoil<CheckedArithmetic>(D, d, Z); // raises the first fault with its own kind
+    return std::optional<CoilDesign>(std::in_place, *fit, decimalSeparator);
 }
 
 } // namespace kolvart

@@ -13,6 +13,7 @@
 // decide the last digit of the results, so keep them as they are.
 
 #include <cmath>
+#include <optional>
 
 namespace kolvart {
 
@@ -40,9 +41,21 @@ constexpr float startLength(double inductance) noexcept {
 }
 
 // Runs the search from diameter D and wire thickness d (mm) for inductance Z
-// (microhenry). Arith is CheckedArithmetic or UncheckedArithmetic. There is
-// no limit on the passes: the search ends by fitting or by a fault.
-template <class Arith> CoilFit searchCoil(float D, const float d, const double Z) {
+// (microhenry), with the arithmetic of CheckedArithmetic or
+// UncheckedArithmetic. There is no limit on the passes: the search ends by
+// fitting or by a fault.
+//
+// CheckedArithmetic raises the first fault where it happens. With
+// UncheckedArithmetic a fault leaves an infinity or a NaN behind, and the
+// search returns no value at the first of three tests that meets it:
+// - W, the winding length: a fault in the number of turns reaches it in the
+//   same pass, a fault in scaling the length or the diameter in the next
+//   pass (the formula takes both);
+// - longest and fourDiameters, which only enter a comparison.
+// The other stores scale a finite float down and cannot overflow. So the
+// unchecked search gives no value exactly where the checked one raises a
+// fault, and otherwise the same result.
+template <class Arith> std::optional<CoilFit> searchCoil(float D, const float d, const double Z) {
     using A = Arith;
     // D rounded to the nearest half millimetre, halves upwards. R depends on D
     // alone, so it is worked out again only where D changes.
@@ -55,6 +68,8 @@ template <class Arith> CoilFit searchCoil(float D, const float d, const double Z
         const float N = A::single(
             A::div(A::sqrt(A::mul(A::add(A::mul(L, 10), A::mul(R, 4.5)), A::mul(Z, 101.6))), R));
         const float W = A::single(A::mul(d, N)); // winding length
+        if (!std::isfinite(W))
+            return std::nullopt;
 
         const float shortest = A::single(A::mul(L, 0.99));
         if (!(shortest < W)) {
@@ -67,6 +82,8 @@ template <class Arith> CoilFit searchCoil(float D, const float d, const double Z
             continue;
         }
         const float longest = A::single(A::mul(L, 1.01));
+        if (!std::isfinite(longest))
+            return std::nullopt;
         if (longest > W) {
             const auto tenths = [](double x) {
                 return A::div(std::floor(A::add(A::mul(x, 10), 0.5)), 10);
@@ -75,7 +92,10 @@ template <class Arith> CoilFit searchCoil(float D, const float d, const double Z
         }
         // The winding needs 101 % of the length or more: the coil is too short.
         L = A::single(A::mul(L, 1.05));
-        if (!(A::single(A::mul(D, 4)) > W)) {
+        const float fourDiameters = A::single(A::mul(D, 4));
+        if (!std::isfinite(fourDiameters))
+            return std::nullopt;
+        if (!(fourDiameters > W)) {
             D = A::single(A::mul(D, 1.2));
             R = halves(D);
         }

@@ -22,4 +22,8 @@ private:
 // "Ongeldig argument".
 const char* faultName(FloatFault fault) noexcept;
 
+// Throws FloatingPointError for the fault; kept out of line so that the
+// arithmetic that may raise it stays small.
+[[noreturn]] void raiseFault(FloatFault fault);
+
 } // namespace kolvart

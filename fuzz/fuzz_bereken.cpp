@@ -1,4 +1,5 @@
-// Designs a coil from arbitrary entry texts.
+// Designs a coil from arbitrary entry texts, and runs the search's fast path
+// beside the fully checked search.
 //
 // Input: the diameter, wire and inductance texts and the decimal separator,
 // separated by newlines; missing parts are empty. Bereken may only return or
@@ -6,14 +7,15 @@
 // - a fault names its kind;
 // - no result means a guard held: diameter or wire zero, inductance below
 //   0.001;
-// - a result is the one the bare search (UncheckedArithmetic) settles on for
-//   the same numbers, in the same passes, written with the same separator:
-//   where no step faults, the checks change nothing.
+// - the fast path (UncheckedArithmetic) gives no result exactly where the
+//   fully checked search (CheckedArithmetic) raises a fault, and otherwise
+//   the same result in the same passes;
+// - Bereken raises the checked search's fault, of the same kind, or gives its
+//   result written with the same separator.
 
 #include "calc/checked_float.h"
 #include "calc/coil_design.h"
 #include "calc/coil_search.h"
-#include "calc/number_text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,39 +43,65 @@ std::string_view nextPart(std::string_view& rest) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kolvart;
     std::string_view rest(reinterpret_cast<const char*>(data), size);
     const std::string_view spD = nextPart(rest);
     const std::string_view dd = nextPart(rest);
     const std::string_view zi = nextPart(rest);
     const std::string_view separator = rest.substr(0, 16);
 
-    std::optional<kolvart::CoilDesign> design;
+    std::optional<CoilDesign> design;
+    std::optional<FloatFault> fault;
     try {
-        design = kolvart::Bereken(spD, dd, zi, separator);
-    } catch (const kolvart::FloatingPointError& error) {
-        if (std::strcmp(error.what(), kolvart::faultName(error.fault())) != 0)
+        design = Bereken(spD, dd, zi, separator);
+    } catch (const FloatingPointError& error) {
+        if (std::strcmp(error.what(), faultName(error.fault())) != 0)
             fail("fault without its name");
-        return 0;
+        fault = error.fault();
     }
 
-    // No fault: every entry was read within the range of its type.
-    const float D = static_cast<float>(kolvart::parseEntryText(spD));
-    const float d = static_cast<float>(kolvart::parseEntryText(dd));
-    const double Z = kolvart::parseEntryText(zi);
-    if (!design) {
-        if (!(D == 0 || d == 0 || Z < 0.001))
-            fail("no result without a guard");
+    CoilEntries entries{};
+    try {
+        entries = readEntries(spD, dd, zi);
+    } catch (const FloatingPointError& error) {
+        if (fault != error.fault())
+            fail("an entry beyond its range without its fault");
         return 0;
     }
-    if (D == 0 || d == 0 || Z < 0.001)
-        fail("a result despite a guard");
+    const auto [D, d, Z] = entries;
+    if (D == 0 || d == 0 || Z < 0.001) {
+        if (design || fault)
+            fail("a result or a fault despite a guard");
+        return 0;
+    }
+    if (!design && !fault)
+        fail("no result without a guard");
 
-    const kolvart::CoilFit fit = kolvart::searchCoil<kolvart::UncheckedArithmetic>(D, d, Z);
-    if (design->passes < 1 || design->passes != fit.passes)
-        fail("other passes than the bare search");
-    if (design->diameter != kolvart::displaySingle(fit.diameter, separator) ||
-        design->length != kolvart::displayDouble(fit.length, separator) ||
-        design->turns != kolvart::displayDouble(fit.turns, separator))
-        fail("other results than the bare search");
+    std::optional<CoilFit> checked;
+    std::optional<FloatFault> checkedFault;
+    try {
+        checked = searchCoil<CheckedArithmetic>(D, d, Z);
+    } catch (const FloatingPointError& error) {
+        checkedFault = error.fault();
+    }
+    const std::optional<CoilFit> fast = searchCoil<UncheckedArithmetic>(D, d, Z);
+    if (fast.has_value() == checkedFault.has_value())
+        fail("the fast path and the checked search disagree on a fault");
+    if (fast && (fast->diameter != checked->diameter || fast->length != checked->length ||
+                 fast->turns != checked->turns || fast->passes != checked->passes))
+        fail("the fast path and the checked search differ");
+
+    if (checkedFault) {
+        if (fault != checkedFault)
+            fail("Bereken names another fault than the checked search");
+        return 0;
+    }
+    if (!design)
+        fail("a fault where the checked search has none");
+    const CoilDesign expected(*checked, separator);
+    if (design->passes < 1 || design->passes != expected.passes ||
+        design->diameter != expected.diameter || design->length != expected.length ||
+        design->turns != expected.turns)
+        fail("other results than the checked search");
     return 0;
 }

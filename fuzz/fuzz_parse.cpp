@@ -11,6 +11,7 @@
 // - a shown text with another separator is the one with a point, the point
 //   replaced by that separator.
 
+#include "calc/checked_float.h"
 #include "calc/number_text.h"
 
 #include <cmath>
@@ -155,8 +156,7 @@ void checkShown(T value, int digits, double relative, double absolute, std::stri
 
 // The float a value is stored as; beyond the float range, infinity.
 float asFloat(double value) {
-    constexpr double roundsToInfinity = 0x1.ffffffp127;
-    if (!(std::fabs(value) < roundsToInfinity))
+    if (!(std::fabs(value) < kolvart::floatOverflowBound))
         return std::signbit(value) ? -std::numeric_limits<float>::infinity()
                                    : std::numeric_limits<float>::infinity();
     return static_cast<float>(value);

@@ -87,6 +87,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 class DisplayDouble : public testing::TestWithParam<DisplayCase> {};
 
+// The longest whole-tenths text with the longest separator written in one go,
+// and a separator longer still, which is written the general way.
+const std::string longSeparator(32, '~');
+const std::string longestWhole = "-9999999999999" + longSeparator + "9";
+const std::string longerSeparator(100, '~');
+const std::string withLongerSeparator = "13" + longerSeparator + "8";
+
 TEST_P(DisplayDouble, ShowsFifteenSignificantDigits) {
     const DisplayCase& c = GetParam();
     EXPECT_EQ(displayDouble(c.value, c.separator), c.text);
@@ -105,7 +112,9 @@ INSTANTIATE_TEST_SUITE_P(
                     // A separator of more than one byte in UTF-8 (Arabic).
                     DisplayCase{33.4, "\xd9\xab",
                                 "33\xd9\xab"
-                                "4"}));
+                                "4"},
+                    DisplayCase{-9999999999999.9, longSeparator.c_str(), longestWhole.c_str()},
+                    DisplayCase{13.8, longerSeparator.c_str(), withLongerSeparator.c_str()}));
 
 } // namespace
 } // namespace kolvart
