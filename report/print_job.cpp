@@ -121,11 +121,6 @@ void PrintJob::breakPage() {
 }
 
 void PrintJob::Stop() {
-    if (Afdruk == True)
-        platform_->endDocument();
-}
-
-void PrintJob::releaseOpenJob() {
     // Cleared first: a failing end is reported once, and nothing is ended twice.
     if (std::exchange(Afdruk, qint16{0}) == True)
         platform_->endDocument();

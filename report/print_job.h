@@ -34,16 +34,14 @@ public:
     void Print(const BoxReader& box);
 
     // The click of "&Stoppen", without ending the program: ends the document
-    // when a job is open. Throws PrinterError when that fails.
+    // when a job is open, so that every printed block reaches the printer.
+    // The job counts as closed from then on, so that nothing is ended twice
+    // whichever way the program ends. Throws PrinterError when the end of
+    // the document fails.
     void Stop();
 
     // The window's first activation clears the flag of the open job.
     void clearAfdruk() noexcept { Afdruk = 0; }
-
-    // The window is closing: ends the document when a job is open, so that
-    // no printed block is lost, and the job counts as closed from then on.
-    // Throws PrinterError when that fails, for the window to tell the user.
-    void releaseOpenJob();
 
     float aantalValue() const noexcept { return aantal; }
     const QString& printerFontValue() const noexcept { return PrinterFont; }

@@ -1,6 +1,6 @@
 #include "report/qt_report_platform.h"
 
-#include "report/print_service.h"
+#include "report/cups_service.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -266,7 +266,7 @@ QString QtReportPlatform::refusal() {
     // Qt's engine then drops the document with no more than a warning.
     if (target.printerName().isEmpty())
         return noPrinter;
-    return refusalOf(target.printerName());
+    return cupsRefusal(target.printerName());
 }
 
 void QtReportPlatform::showMessage(const QString& text) {

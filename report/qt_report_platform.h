@@ -36,9 +36,12 @@ public:
 
     // Prints on the platform's default printer; the printer dialog and the
     // message box are modal to dialogParent.
-    explicit QtReportPlatform(QWidget* dialogParent);
+    explicit QtReportPlatform(QWidget* dialogParent = nullptr);
     QtReportPlatform(QWidget* dialogParent, PdfOutput pdf);
     ~QtReportPlatform() override;
+
+    // The window the dialogs are modal to, once it exists.
+    void setDialogParent(QWidget* dialogParent) { dialogParent_ = dialogParent; }
 
     void showPrinterDialog() override;
     void printLine(const std::vector<PrintItem>& items) override;

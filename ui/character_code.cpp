@@ -1,5 +1,7 @@
 #include "ui/character_code.h"
 
+#include "ui/key_codes.h"
+
 #include <QKeyEvent>
 
 namespace kolvart {
@@ -8,15 +10,15 @@ namespace {
 // The control character that Ctrl with this key types, if any.
 std::optional<qint16> controlCode(int key, Qt::KeyboardModifiers modifiers) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<qint16>(key - Qt::Key_A + 1);
+        return static_cast<qint16>(KeyCode::ControlA + (key - Qt::Key_A));
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 10;
+        return KeyCode::LineFeed;
     case Qt::Key_Backspace:
-        return 127;
+        return KeyCode::Delete;
     case Qt::Key_Space:
-        return 32;
+        return KeyCode::Space;
     default:
         break;
     }
@@ -27,22 +29,22 @@ std::optional<qint16> controlCode(int key, Qt::KeyboardModifiers modifiers) {
     switch (key) {
     case Qt::Key_2:
     case Qt::Key_At:
-        return 0;
+        return KeyCode::None;
     case Qt::Key_BracketLeft:
     case Qt::Key_BraceLeft:
-        return 27;
+        return KeyCode::Escape;
     case Qt::Key_Backslash:
     case Qt::Key_Bar:
-        return 28;
+        return KeyCode::FileSeparator;
     case Qt::Key_BracketRight:
     case Qt::Key_BraceRight:
-        return 29;
+        return KeyCode::GroupSeparator;
     case Qt::Key_6:
     case Qt::Key_AsciiCircum:
-        return 30;
+        return KeyCode::RecordSeparator;
     case Qt::Key_Minus:
     case Qt::Key_Underscore:
-        return 31;
+        return KeyCode::UnitSeparator;
     default:
         return std::nullopt;
     }
@@ -54,7 +56,7 @@ std::optional<qint16> characterCode(const QKeyEvent& event) {
     const int key = event.key();
     switch (key) {
     case Qt::Key_Escape:
-        return 27;
+        return KeyCode::Escape;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
     case Qt::Key_Delete:
@@ -72,10 +74,10 @@ std::optional<qint16> characterCode(const QKeyEvent& event) {
 
     switch (key) {
     case Qt::Key_Backspace:
-        return 8;
+        return KeyCode::Backspace;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 13;
+        return KeyCode::Return;
     default:
         break;
     }
@@ -84,7 +86,7 @@ std::optional<qint16> characterCode(const QKeyEvent& event) {
     if (text.isEmpty())
         return std::nullopt;
     const char16_t unit = text.front().unicode();
-    if (unit == 0x7f)
+    if (unit == KeyCode::Delete)
         return std::nullopt; // Delete on some keyboards, whatever its key code says
     return static_cast<qint16>(unit);
 }

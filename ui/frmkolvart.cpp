@@ -2,94 +2,25 @@
 
 #include "calc/coil_design.h"
 #include "report/print_job.h"
-#include "report/qt_report_platform.h"
 #include "resources/app_icon.h"
-#include "ui/character_code.h"
-#include "ui/desktop.h"
-#include "ui/input_events.h"
+#include "ui/controls.h"
+#include "ui/key_codes.h"
 #include "ui/twips.h"
-#include "ui/window_frame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
-#include <QShortcutEvent>
 
 #include <initializer_list>
-#include <limits>
 
 namespace kolvart {
 namespace {
-
-// The face that the frames and labels ask for, with the installed stand-ins
-// of the same narrow proportions behind it.
-const QStringList labelFamilies{QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                                QStringLiteral("Arimo"), QStringLiteral("Arial")};
-constexpr qreal labelPointSize = 9.6;
-
-QFont labelFont(QFont::Weight weight) {
-    QFont font;
-    font.setFamilies(labelFamilies);
-    font.setPointSizeF(labelPointSize);
-    font.setWeight(weight);
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-    return font;
-}
-
-// The platform's default font with every property set, so that a box inside
-// a frame keeps it instead of inheriting the frame's bold caption font.
-QFont defaultFont() {
-    QFont font = QApplication::font();
-    font.setFamilies(font.families().isEmpty() ? QStringList{font.family()} : font.families());
-    font.setPointSizeF(font.pointSizeF());
-    font.setWeight(font.weight());
-    font.setItalic(font.italic());
-    return font;
-}
-
-// How a label's background is painted: Label1 fills its own, in the 3-D face
-// colour, under the rule; a label in a frame lets the frame's own background
-// show, which some styles paint in another shade than the window's.
-enum class LabelBackground { Own, Container };
-
-QLabel* makeLabel(QWidget* container, const char* name, const QString& caption, QRect geometry,
-                  QFont::Weight weight, LabelBackground background) {
-    auto* label = new QLabel(caption, container);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    label->setFont(labelFont(weight));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(false);
-    label->setTextFormat(Qt::PlainText);
-    if (background == LabelBackground::Own) {
-        label->setBackgroundRole(QPalette::Button);
-        label->setAutoFillBackground(true);
-    }
-    return label;
-}
-
-QLineEdit* makeBox(QWidget* container, const char* name, QRect geometry, QLabel* label) {
-    auto* box = new QLineEdit(container);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(geometry);
-    box->setFont(defaultFont());
-    box->setAccessibleName(label->text());
-    // No length limit: Qt's default of 32767 characters would cut a long
-    // pasted number short and so change its value.
-    box->setMaxLength(std::numeric_limits<int>::max());
-    return box;
-}
 
 // One row of a frame: the label at the left and its box at the right.
 void makeRow(QGroupBox* frame, int top, QLabel*& label, const char* labelName,
@@ -97,26 +28,6 @@ void makeRow(QGroupBox* frame, int top, QLabel*& label, const char* labelName,
     label = makeLabel(frame, labelName, caption, twipsRect(120, top, labelWidth, 252),
                       QFont::Normal, LabelBackground::Container);
     box = makeBox(frame, boxName, twipsRect(3480, top, 1335, 285), label);
-}
-
-QGroupBox* makeFrame(QWidget* window, const char* name, const QString& caption, QRect geometry) {
-    auto* frame = new QGroupBox(caption, window);
-    frame->setObjectName(QLatin1String(name));
-    frame->setGeometry(geometry);
-    frame->setFont(labelFont(QFont::Bold));
-    return frame;
-}
-
-QPushButton* makeButton(QWidget* window, const char* name, const QString& caption, QRect geometry) {
-    auto* button = new QPushButton(caption, window);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    button->setFocusPolicy(Qt::StrongFocus);
-    // Enter clicks a button that has the focus; outside a dialog no button
-    // is ever the default, so Enter elsewhere clicks nothing.
-    button->setAutoDefault(true);
-    button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
-    return button;
 }
 
 // A failure the user has to know of, in a box titled with the program's name.
@@ -129,7 +40,8 @@ void showFailure(QWidget* parent, const QString& text) {
 frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportPlatform> printer,
                        QWidget* parent)
     : QWidget(parent)
-    , desktop_(desktop ? std::move(desktop) : std::make_unique<Desktop>()) {
+    , desktop_(std::move(desktop))
+    , job_(std::make_unique<PrintJob>(std::move(printer))) {
     setObjectName(QStringLiteral("frmKolvart"));
     setWindowTitle(QStringLiteral("Berekenen van luchtspoeltjes"));
     setWindowIcon(applicationIcon());
@@ -140,10 +52,6 @@ frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportP
 
     buildControls();
     bindEvents();
-
-    // The printer makes its QPrinter, dialog and painter at the first print.
-    job_ = std::make_unique<PrintJob>(printer ? std::move(printer)
-                                              : std::make_unique<QtReportPlatform>(this));
 }
 
 frmKolvart::~frmKolvart() = default;
@@ -194,174 +102,59 @@ void frmKolvart::buildControls() {
 }
 
 void frmKolvart::bindEvents() {
-    connect(cmdBereken, &QPushButton::clicked, this, &frmKolvart::berekenClicked);
-    connect(cmdAfdruk, &QPushButton::clicked, this, &frmKolvart::afdrukClicked);
-    connect(cmdStoppen, &QPushButton::clicked, this, &frmKolvart::stoppenClicked);
-    // The boxes' key and input-method events go through the KeyPress
-    // handlers, the buttons' access keys click at once.
+    // A click runs its handler only while the program runs. The key filter
+    // stops the user's input once the program has ended; this stops the
+    // clicks that come another way, such as a screen reader's press.
+    const auto bind = [this](QPushButton* button, void (frmKolvart::*handler)()) {
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            if (!ended())
+                (this->*handler)();
+        });
+    };
+    bind(cmdBereken, &frmKolvart::berekenClicked);
+    bind(cmdAfdruk, &frmKolvart::afdrukClicked);
+    bind(cmdStoppen, &frmKolvart::stoppenClicked);
     for (QWidget* control : std::initializer_list<QWidget*>{
-             txtSpD, txtDD, txtZI, txtSpD2, txtSpL, txtAW, cmdAfdruk, cmdStoppen, cmdBereken})
-        control->installEventFilter(this);
+             this, txtSpD, txtDD, txtZI, txtSpD2, txtSpL, txtAW, cmdAfdruk, cmdStoppen, cmdBereken})
+        keyFilter_.watch(*control);
 }
 
 void frmKolvart::showCentred() {
-    // Where a window manager frames the window it says, before the window is
-    // mapped, how wide the frame will be: the window then opens centred,
-    // frame included, in one go. Without a window manager there is no frame
-    // and the client area is centred.
-    winId();
-    announcedFrame_ = announcedFrameMargins(*windowHandle());
-    placeCentred(announcedFrame_.value_or(QMargins()));
-    show();
-    // Without a window manager nothing activates a new window: ask for it.
-    activateWindow();
-}
-
-void frmKolvart::placeCentred(const QMargins& frame) {
-    QRect outer(QPoint(), size().grownBy(frame));
-    outer.moveCenter(screen()->availableGeometry().center());
-    setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size()));
+    placement_.show(*this);
 }
 
 bool frmKolvart::event(QEvent* event) {
-    // Once Stop has ended the program, input still queued goes nowhere.
-    if (ending_ && isUserInput(*event))
-        return true;
     const bool handled = QWidget::event(event);
     // Qt reports an activation again whenever a modal box closes; the
     // handler belongs to the first one, right after start-up.
-    if (event->type() == QEvent::WindowActivate && !activatedOnce_ && !ending_) {
+    if (event->type() == QEvent::WindowActivate && !activatedOnce_) {
         activatedOnce_ = true;
-        // By now a window manager has put its frame round the window. Where
-        // it did not announce that frame, or announced another, the window
-        // is centred again with the frame it has.
-        const std::optional<QMargins> frame = actualFrameMargins(*windowHandle());
-        if (frame && *frame != announcedFrame_.value_or(QMargins()))
-            placeCentred(*frame);
+        placement_.settle(*this);
         activated();
     }
     return handled;
 }
 
-bool frmKolvart::eventFilter(QObject* watched, QEvent* event) {
-    // Once Stop has ended the program, input still queued (keys typed ahead,
-    // clicks, access keys) reaches no control and runs no handler.
-    if (ending_ && isUserInput(*event))
-        return true;
-    switch (event->type()) {
-    case QEvent::KeyPress:
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            return boxKeyPress(box, *static_cast<QKeyEvent*>(event));
-        break;
-    case QEvent::InputMethod:
-        if (auto* box = qobject_cast<QLineEdit*>(watched))
-            return boxInputMethod(box, *static_cast<QInputMethodEvent*>(event));
-        break;
-    case QEvent::Shortcut:
-        if (auto* button = qobject_cast<QPushButton*>(watched))
-            return accessKey(button, *static_cast<QShortcutEvent*>(event));
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-bool frmKolvart::boxKeyPress(QLineEdit* box, const QKeyEvent& event) {
-    // Alt with a key that is no access key types nothing (an access key never
-    // gets here: Qt turns it into a shortcut first).
-    if (isCommandChord(event))
-        return true;
-    const std::optional<qint16> code = characterCode(event);
-    if (!code)
-        return false; // keys that type nothing edit and move as the box does by itself
-
-    qint16 keyAscii = *code;
-    keyPress(box, keyAscii);
-    // A discarded character goes no further, and Enter has already done its
-    // work by moving the focus.
-    return keyAscii == 0 || keyAscii == 13;
-}
-
-bool frmKolvart::boxInputMethod(QLineEdit* box, const QInputMethodEvent& event) {
-    if (&event == forwarding_)
-        return false;
-    // Composed text (dead keys, Compose, an input method) comes as a commit
-    // instead of key presses: each of its characters goes through the box's
-    // KeyPress handler as if typed, and only what that lets through reaches
-    // the box. The pre-edit is not shown, so no text stands in a box that
-    // the handler has not seen; nor is surrounding text replaced, since the
-    // input method cannot know which of its characters were refused.
-    QLineEdit* target = box;
-    QString passed;
-    const auto deliver = [&] {
-        if (passed.isEmpty())
-            return;
-        QInputMethodEvent commit;
-        commit.setCommitString(passed);
-        forwarding_ = &commit;
-        QCoreApplication::sendEvent(target, &commit);
-        forwarding_ = nullptr;
-        passed.clear();
-    };
-    for (const CommittedCharacter& character : committedCharacters(event.commitString())) {
-        qint16 keyAscii = character.code;
-        keyPress(target, keyAscii);
-        if (keyAscii == 0)
-            continue;
-        if (keyAscii == 13) {
-            // The focus has moved on: what follows goes to the next entry.
-            deliver();
-            target = nextEntry(target);
-        } else if (keyAscii == 8) {
-            deliver();
-            target->backspace();
-        } else {
-            passed += character.text;
-        }
-    }
-    deliver();
-    return true;
-}
-
-bool frmKolvart::accessKey(QPushButton* button, const QShortcutEvent& event) {
-    if (event.isAmbiguous())
-        return false;
-    // Qt would animate the click and make it 100 ms later: keys typed in the
-    // meantime would reach the boxes first, and the click could still come
-    // inside a modal box or after Stop. The click is made now instead.
-    button->click();
-    return true;
-}
-
-void frmKolvart::keyPress(QLineEdit* box, qint16& keyAscii) {
-    if (QLineEdit* next = nextEntry(box))
-        entryKeyPress(next, keyAscii);
-    else
-        resultKeyPress(keyAscii);
-}
-
-QLineEdit* frmKolvart::nextEntry(const QLineEdit* box) const {
-    if (box == txtSpD)
-        return txtDD;
-    if (box == txtDD)
-        return txtZI;
-    if (box == txtZI)
-        return txtSpD;
-    return nullptr;
-}
-
 void frmKolvart::closeEvent(QCloseEvent* event) {
     // Closing ends the program too: a job still open is released, and a
     // failure to release it is shown before the program ends.
-    if (!ending_) {
-        try {
-            job_->releaseOpenJob();
-        } catch (const PrinterError& error) {
-            showFailure(this, QString::fromUtf8(error.what()));
-        }
+    try {
+        job_->Stop();
+    } catch (const PrinterError& error) {
+        showFailure(this, QString::fromUtf8(error.what()));
     }
     event->accept();
+}
+
+void frmKolvart::keyPress(QLineEdit& box, qint16& keyAscii) {
+    if (&box == txtSpD)
+        entryKeyPress(txtDD, keyAscii);
+    else if (&box == txtDD)
+        entryKeyPress(txtZI, keyAscii);
+    else if (&box == txtZI)
+        entryKeyPress(txtSpD, keyAscii);
+    else
+        resultKeyPress(keyAscii);
 }
 
 void frmKolvart::activated() {
@@ -370,24 +163,23 @@ void frmKolvart::activated() {
 }
 
 void frmKolvart::entryKeyPress(QLineEdit* next, qint16& keyAscii) {
-    if ((keyAscii >= 48 && keyAscii <= 57) || keyAscii == 46 || keyAscii == 8)
+    if ((keyAscii >= KeyCode::Digit0 && keyAscii <= KeyCode::Digit9) ||
+        keyAscii == KeyCode::Point || keyAscii == KeyCode::Backspace)
         return;
-    if (keyAscii == 13) {
+    if (keyAscii == KeyCode::Return) {
         next->setFocus();
         return;
     }
-    keyAscii = 0;
+    keyAscii = KeyCode::None;
     desktop_->beep();
 }
 
 void frmKolvart::resultKeyPress(qint16& keyAscii) {
-    keyAscii = 0;
+    keyAscii = KeyCode::None;
     desktop_->beep();
 }
 
 void frmKolvart::berekenClicked() {
-    if (ending_)
-        return;
     const std::string spD = txtSpD->text().toStdString();
     const std::string dd = txtDD->text().toStdString();
     const std::string zi = txtZI->text().toStdString();
@@ -406,8 +198,6 @@ void frmKolvart::berekenClicked() {
 }
 
 void frmKolvart::afdrukClicked() {
-    if (ending_)
-        return;
     job_->Print([this](ReportBox box) {
         switch (box) {
         case ReportBox::SpD:
@@ -428,14 +218,12 @@ void frmKolvart::afdrukClicked() {
 }
 
 void frmKolvart::stoppenClicked() {
-    if (ending_)
-        return;
     try {
         job_->Stop();
     } catch (const PrinterError& error) {
         showFailure(this, QString::fromUtf8(error.what()));
     }
-    ending_ = true;
+    ended_ = true;
     desktop_->endProgram();
 }
 

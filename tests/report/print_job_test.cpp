@@ -280,7 +280,19 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(PrintJobTest, StopReportsAFailedEndOfDocument) {
+// Stop ends the document once, whichever way the program ends after it
+// (the window closing, a signal), and a failure is reported once.
+TEST_F(PrintJobTest, StopEndsAnOpenJobOnce) {
+    printTimes(3);
+    printer.log.clear();
+    job.Stop();
+    EXPECT_EQ(printer.log, Log{"endDocument"});
+    EXPECT_EQ(job.afdrukValue(), 0);
+    job.Stop();
+    EXPECT_EQ(printer.log, Log{"endDocument"});
+}
+
+TEST_F(PrintJobTest, StopReportsAFailedEndOfDocumentOnce) {
     printTimes(3);
     printer.failAt = printer.operations; // the end of the document
     try {
@@ -289,35 +301,8 @@ TEST_F(PrintJobTest, StopReportsAFailedEndOfDocument) {
     } catch (const PrinterError& error) {
         EXPECT_STREQ(error.what(), "mislukt: endDocument");
     }
-}
-
-TEST_F(PrintJobTest, ReleaseOpenJobEndsAnOpenJobOnce) {
-    printTimes(3);
-    printer.log.clear();
-    job.releaseOpenJob();
-    EXPECT_EQ(printer.log, Log{"endDocument"});
     EXPECT_EQ(job.afdrukValue(), 0);
-    job.releaseOpenJob();
-    EXPECT_EQ(printer.log, Log{"endDocument"});
-}
-
-TEST_F(PrintJobTest, ReleaseOpenJobWithoutAJobTouchesNothing) {
-    job.releaseOpenJob();
-    EXPECT_TRUE(printer.log.empty());
-    EXPECT_EQ(job.afdrukValue(), 0);
-}
-
-TEST_F(PrintJobTest, ReleaseOpenJobReportsAFailureOnce) {
-    print();
-    printer.failAt = printer.operations;
-    try {
-        job.releaseOpenJob();
-        FAIL() << "no PrinterError";
-    } catch (const PrinterError& error) {
-        EXPECT_STREQ(error.what(), "mislukt: endDocument");
-    }
-    EXPECT_EQ(job.afdrukValue(), 0);
-    EXPECT_NO_THROW(job.releaseOpenJob());
+    EXPECT_NO_THROW(job.Stop());
     EXPECT_TRUE(stop().empty());
 }
 

@@ -1,4 +1,4 @@
-#include "ui/window_frame.h"
+#include "platform/x11/frame_extents.h"
 
 #include <QGuiApplication>
 #include <QWindow>

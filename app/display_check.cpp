@@ -1,4 +1,4 @@
-#include "ui/display_check.h"
+#include "app/display_check.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>

@@ -9,8 +9,9 @@ class QWindow;
 namespace kolvart {
 
 // The frame that a window manager draws around a top-level window (title
-// bar and borders), in the window's own pixels, on X11. Elsewhere, and
-// where no window manager runs, there is no answer.
+// bar and borders), in the window's own pixels. Only X11 tells: elsewhere,
+// in a build without X11 (KOLVART_X11 off), and where no window manager runs,
+// there is no answer.
 
 // Asks the window manager, before the window is first shown, which frame it
 // will give it (_NET_REQUEST_FRAME_EXTENTS of the EWMH), and waits a moment

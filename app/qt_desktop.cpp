@@ -1,14 +1,14 @@
-#include "ui/desktop.h"
+#include "app/qt_desktop.h"
 
 #include <QApplication>
 
 namespace kolvart {
 
-void Desktop::beep() {
+void QtDesktop::beep() {
     QApplication::beep();
 }
 
-void Desktop::endProgram() {
+void QtDesktop::endProgram() {
     QCoreApplication::exit(0);
 }
 

@@ -9,6 +9,6 @@ namespace kolvart {
 // Call on the thread that ended the painter, right after it did so, and only
 // when the painter was printing to a queue: the answer is read from libcups's
 // status of the last request made on this thread, which that submission set.
-QString refusalOf(const QString& printerName);
+QString cupsRefusal(const QString& printerName);
 
 } // namespace kolvart

@@ -1,4 +1,4 @@
-#include "report/print_service.h"
+#include "report/cups_service.h"
 
 #include <QLibrary>
 
@@ -48,7 +48,7 @@ std::optional<Cups> openCups() {
 // Every way through libcups's submission (cupsPrintFile) sets the status, to
 // a success status when the service took the job; a status left by earlier
 // requests, such as the print dialog's queries, is overwritten by it.
-QString refusalOf(const QString& printerName) {
+QString cupsRefusal(const QString& printerName) {
     // Without libcups Qt's engine was not the CUPS one: there is no answer.
     static const std::optional<Cups> cups = openCups();
     if (!cups)

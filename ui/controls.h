@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace kolvart {
+
+// The controls of the window, each made with its name, place and font.
+// Geometries are in the container's pixels (see twips.h).
+
+// How a label's background is painted: in its own 3-D face colour, or the
+// container's, which some styles paint in another shade than the window's.
+enum class LabelBackground { Own, Container };
+
+QLabel* makeLabel(QWidget* container, const char* name, const QString& caption, QRect geometry,
+                  QFont::Weight weight, LabelBackground background);
+
+// A single-line box in the platform's font, named for screen readers by its
+// label, without a length limit.
+QLineEdit* makeBox(QWidget* container, const char* name, QRect geometry, QLabel* label);
+
+// A captioned frame in the bold label font.
+QGroupBox* makeFrame(QWidget* window, const char* name, const QString& caption, QRect geometry);
+
+// A push button whose caption marks its access key with "&".
+QPushButton* makeButton(QWidget* window, const char* name, const QString& caption, QRect geometry);
+
+} // namespace kolvart
