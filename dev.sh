@@ -60,7 +60,7 @@ run)
     ;;
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
-    for preset in ci sanitize fuzz; do
+    for preset in ci no-x11 sanitize fuzz; do
         echo "dev.sh: test preset $preset"
         build "$preset"
         ctest --preset "$preset" -j "$jobs"
