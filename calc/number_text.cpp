@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <system_error>
 
@@ -98,69 +100,226 @@ double parseEntryText(std::string_view text) noexcept {
 
 namespace {
 
-template <typename T> std::string display(T value, int digits, std::string_view separator) {
+// An unsigned integer of up to 36 32-bit limbs, the lowest first: enough for
+// the integer part of the largest double (1024 bits) and for the fraction of
+// the smallest (1074 bits), in whole limbs. Only the limbs in use are set.
+struct Limbs {
+    std::array<std::uint32_t, 36> limb;
+    int size = 0; // limbs in use; the top one is not zero
+};
+
+// m * 2^shift.
+Limbs shiftedLeft(std::uint64_t m, int shift) {
+    Limbs number;
+    const int whole = shift / 32;
+    const int bits = shift % 32;
+    std::fill_n(number.limb.begin(), whole, 0);
+    // m << bits takes at most 96 bits: three limbs.
+    const std::uint64_t low = m << bits;
+    const std::uint64_t high = bits == 0 ? 0 : m >> (64 - bits);
+    const std::uint32_t parts[] = {static_cast<std::uint32_t>(low),
+                                   static_cast<std::uint32_t>(low >> 32),
+                                   static_cast<std::uint32_t>(high)};
+    for (int i = 0; i < 3; ++i) {
+        number.limb[static_cast<std::size_t>(whole + i)] = parts[i];
+        if (parts[i] != 0)
+            number.size = whole + i + 1;
+    }
+    return number;
+}
+
+constexpr std::uint64_t billion = 1'000'000'000;
+
+// Divides by 10^9 and returns the remainder.
+std::uint32_t divideByBillion(Limbs& number) {
+    std::uint64_t remainder = 0;
+    for (int i = number.size - 1; i >= 0; --i) {
+        auto& limb = number.limb[static_cast<std::size_t>(i)];
+        const std::uint64_t current = remainder << 32 | limb;
+        limb = static_cast<std::uint32_t>(current / billion);
+        remainder = current % billion;
+    }
+    while (number.size > 0 && number.limb[static_cast<std::size_t>(number.size - 1)] == 0)
+        --number.size;
+    return static_cast<std::uint32_t>(remainder);
+}
+
+// Multiplies a fraction held in `width` limbs by 10^9 and returns what
+// carries out of the top limb: the next nine decimal digits. Limbs below
+// `low` are zero and stay so.
+std::uint32_t nextNineDigits(Limbs& fraction, int low, int width) {
+    std::uint64_t carry = 0;
+    const int top = std::min(fraction.size + 1, width);
+    for (int i = low; i < top; ++i) {
+        auto& limb = fraction.limb[static_cast<std::size_t>(i)];
+        if (i == fraction.size)
+            limb = 0;
+        const std::uint64_t product = std::uint64_t{limb} * billion + carry;
+        limb = static_cast<std::uint32_t>(product);
+        carry = product >> 32;
+    }
+    fraction.size = top;
+    while (fraction.size > 0 && fraction.limb[static_cast<std::size_t>(fraction.size - 1)] == 0)
+        --fraction.size;
+    return top == width ? static_cast<std::uint32_t>(carry) : 0;
+}
+
+constexpr int maxDigits = 17;
+
+constexpr std::array<std::uint64_t, 19> powersOfTen = [] {
+    std::array<std::uint64_t, 19> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// How many decimal digits a block of at most nine digits has.
+int digitCount(std::uint32_t block) {
+    int count = 1;
+    while (count < 9 && block >= powersOfTen[static_cast<std::size_t>(count)])
+        ++count;
+    return count;
+}
+
+// The leading digits of a decimal expansion, gathered block by block until
+// there are `wanted` of them, and whether a digit not zero follows.
+struct LeadingDigits {
+    int wanted;
+    std::uint64_t value = 0; // the digits gathered, as a whole number
+    int count = 0;
+    bool rest = false;
+
+    bool full() const { return count == wanted; }
+
+    // A block of `size` digits, the first gathered one not zero.
+    void add(std::uint32_t block, int size) {
+        const int take = std::min(size, wanted - count);
+        const std::uint64_t dropped = powersOfTen[static_cast<std::size_t>(size - take)];
+        value = value * powersOfTen[static_cast<std::size_t>(take)] + block / dropped;
+        count += take;
+        rest = rest || block % dropped != 0;
+    }
+};
+
+// A positive value rounded to a number of significant decimal digits, ties to
+// even: the digits as a whole number without trailing zeros, how many there
+// are, and the decimal exponent of the first one.
+struct RoundedDecimal {
+    std::uint64_t digits = 0;
+    int count = 0;
+    int exponent = 0;
+};
+
+// Rounds from the exact value. A finite double is m * 2^q for whole numbers
+// m and q; its decimal expansion is read nine digits at a time, the integer
+// part by division and the fraction by multiplication, until it holds one
+// digit more than wanted. That digit and whether anything follows it decide
+// the rounding.
+RoundedDecimal roundToDigits(double magnitude, int digits) {
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const auto field = static_cast<int>(bits >> 52);
+    std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+    int q = -1074;
+    if (field != 0) { // not subnormal: the leading 1 is implied
+        m |= std::uint64_t{1} << 52;
+        q = field - 1075;
+    }
+    const int zeros = std::countr_zero(m);
+    m >>= zeros;
+    q += zeros;
+
+    LeadingDigits leading{digits + 1};
+    RoundedDecimal rounded;
+
+    Limbs whole = q >= 0 ? shiftedLeft(m, q) : shiftedLeft(q > -64 ? m >> -q : 0, 0);
+    if (whole.size > 0) {
+        std::array<std::uint32_t, 36> groups;
+        int groupCount = 0;
+        while (whole.size > 0)
+            groups[static_cast<std::size_t>(groupCount++)] = divideByBillion(whole);
+        const std::uint32_t top = groups[static_cast<std::size_t>(groupCount - 1)];
+        const int topDigits = digitCount(top);
+        rounded.exponent = topDigits + 9 * (groupCount - 1) - 1;
+        leading.add(top, topDigits);
+        for (int g = groupCount - 2; g >= 0; --g)
+            leading.add(groups[static_cast<std::size_t>(g)], 9);
+    }
+
+    if (q < 0) {
+        // The fraction f / 2^s, held as f * 2^(32 width - s).
+        const int s = -q;
+        const std::uint64_t f = s < 64 ? m & ((std::uint64_t{1} << s) - 1) : m;
+        const int width = (s + 31) / 32;
+        Limbs fraction = shiftedLeft(f, width * 32 - s);
+        int low = 0;
+        while (low < fraction.size && fraction.limb[static_cast<std::size_t>(low)] == 0)
+            ++low;
+        for (int block = 0; fraction.size > 0 && !leading.full(); ++block) {
+            const std::uint32_t next = nextNineDigits(fraction, low, width);
+            if (leading.count > 0) {
+                leading.add(next, 9);
+            } else if (next != 0) { // the first digits not zero, after 9 * block + zeros
+                const int size = digitCount(next);
+                rounded.exponent = -(9 * block + 9 - size) - 1;
+                leading.add(next, size);
+            }
+        }
+        leading.rest = leading.rest || fraction.size > 0;
+    }
+
+    // Half to even; a carry out of the first digit makes it 1 and raises the
+    // exponent.
+    std::uint64_t kept = leading.value;
+    int roundingDigit = 0;
+    if (leading.full()) {
+        roundingDigit = static_cast<int>(kept % 10);
+        kept /= 10;
+    } else {
+        kept *= powersOfTen[static_cast<std::size_t>(digits - leading.count)];
+    }
+    if (roundingDigit > 5 || (roundingDigit == 5 && (leading.rest || kept % 2 == 1))) {
+        ++kept;
+        if (kept == powersOfTen[static_cast<std::size_t>(digits)]) {
+            kept /= 10;
+            ++rounded.exponent;
+        }
+    }
+    // Trailing zeros off, in halving steps: there are fewer than 32.
+    rounded.count = digits;
+    for (const int step : {16, 8, 4, 2, 1}) {
+        const std::uint64_t power = powersOfTen[static_cast<std::size_t>(step)];
+        if (kept % power == 0) {
+            kept /= power;
+            rounded.count -= step;
+        }
+    }
+    rounded.digits = kept;
+    return rounded;
+}
+
+std::string display(double value, int digits, std::string_view separator) {
     if (std::isnan(value))
         return "NaN";
     if (std::isinf(value))
         return value < 0 ? "-Inf" : "Inf";
+    if (value == 0)
+        return "0"; // negative zero included
 
-    // A whole number of tenths, such as every length and number of turns of a
-    // coil, is written from that whole number. With at most digits - 1
-    // significant digits the value is the nearest one to that decimal, so
-    // rounding it to `digits` digits gives that decimal back. The text is put
-    // together in a buffer and made a string in one go, in two thirds of the
-    // time that appending it piece by piece takes; a separator longer than
-    // any locale's takes the general way below, to the same text.
-    std::array<char, 48> buffer{};
-    const std::size_t longestSeparator = buffer.size() - 16; // beside a sign and 15 digits
-    const double tenths = std::round(static_cast<double>(value) * 10);
-    const double wholeLimit = digits > 7 ? 1e14 : 1e6;
-    if (tenths != 0 && std::fabs(tenths) < wholeLimit && static_cast<T>(tenths / 10) == value &&
-        separator.size() <= longestSeparator) {
-        const auto tenthsCount = static_cast<long long>(std::fabs(tenths));
-        char* out = buffer.data();
-        if (tenths < 0)
-            *out++ = '-';
-        if (tenthsCount < 10)
-            *out++ = '0';
-        else
-            out = std::to_chars(out, buffer.data() + buffer.size(), tenthsCount / 10).ptr;
-        if (tenthsCount % 10 != 0) {
-            out = std::copy(separator.begin(), separator.end(), out);
-            *out++ = static_cast<char>('0' + tenthsCount % 10);
-        }
-        return std::string(buffer.data(), out);
-    }
-
-    // Correctly rounded to `digits` significant digits: d.ddddddde±xx
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::scientific, digits - 1);
-    const std::string_view scientific(buffer.data(),
-                                      static_cast<std::size_t>(result.ptr - buffer.data()));
-
-    std::size_t i = scientific.front() == '-' ? 1 : 0;
-    const bool negative = i == 1;
-    std::array<char, 24> mantissa{};
-    std::size_t count = 0;
-    for (; scientific[i] != 'e'; ++i) {
-        if (scientific[i] != '.')
-            mantissa[count++] = scientific[i];
-    }
-    int exponent = 0;
-    std::from_chars(scientific.data() + i + (scientific[i + 1] == '+' ? 2 : 1),
-                    scientific.data() + scientific.size(), exponent);
-    while (count > 1 && mantissa[count - 1] == '0')
-        --count;
-    if (count == 1 && mantissa[0] == '0')
-        return "0"; // zero, negative zero included
-
+    const RoundedDecimal rounded = roundToDigits(std::fabs(value), digits);
+    std::array<char, maxDigits> digitText;
+    std::to_chars(digitText.data(), digitText.data() + digitText.size(), rounded.digits);
+    const std::string_view significant(digitText.data(), static_cast<std::size_t>(rounded.count));
+    const int exponent = rounded.exponent;
     std::string text;
-    if (negative)
+    text.reserve(significant.size() + separator.size() + 8);
+    if (value < 0)
         text += '-';
-    const std::string_view significant(mantissa.data(), count);
     if (exponent < -4 || exponent >= digits) {
         text += significant.front();
-        if (count > 1) {
+        if (significant.size() > 1) {
             text += separator;
             text += significant.substr(1);
         }
@@ -168,12 +327,16 @@ template <typename T> std::string display(T value, int digits, std::string_view 
         const int magnitude = exponent < 0 ? -exponent : exponent;
         if (magnitude < 10)
             text += '0';
-        text += std::to_string(magnitude);
+        std::array<char, 4> exponentDigits{};
+        const auto end = std::to_chars(exponentDigits.data(),
+                                       exponentDigits.data() + exponentDigits.size(), magnitude)
+                             .ptr;
+        text.append(exponentDigits.data(), end);
     } else if (exponent >= 0) {
         const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
-        if (count <= integerDigits) {
+        if (significant.size() <= integerDigits) {
             text += significant;
-            text.append(integerDigits - count, '0');
+            text.append(integerDigits - significant.size(), '0');
         } else {
             text += significant.substr(0, integerDigits);
             text += separator;
@@ -192,7 +355,7 @@ template <typename T> std::string display(T value, int digits, std::string_view 
 
 std::string displaySingle(float value, std::string_view decimalSeparator) {
     constexpr int significantDigits = 7;
-    return display(value, significantDigits, decimalSeparator);
+    return display(static_cast<double>(value), significantDigits, decimalSeparator);
 }
 
 std::string displayDouble(double value, std::string_view decimalSeparator) {

@@ -18,7 +18,8 @@ namespace kolvart {
 double parseEntryText(std::string_view text) noexcept;
 
 // The text shown for a number: at most 7 significant digits for a float and
-// 15 for a double, rounded to that many, without trailing zeros or a lone
+// 15 for a double, rounded to that many from the exact value (exact halves
+// to even, as printf's %G does), without trailing zeros or a lone
 // separator, with a leading zero below 1, no group separators and no plus
 // sign. Values whose decimal exponent lies outside -5 < e < digits are
 // written in exponent notation, as 1.5E+20 or 2E-07.

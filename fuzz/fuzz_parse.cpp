@@ -6,8 +6,9 @@
 // separator is a point). Besides the sanitizers, each call checks:
 // - the value equals the one strtod gives for the number at the start of the
 //   text, read by the rules of an entry text (both round correctly);
-// - the shown texts have the documented form and read back to the value
-//   within the rounding to 7 or 15 significant digits;
+// - the shown texts have the documented form, read back to the value within
+//   the rounding to 7 or 15 significant digits, and are what printf's %G
+//   makes of the value;
 // - a shown text with another separator is the one with a point, the point
 //   replaced by that separator.
 
@@ -144,6 +145,15 @@ void checkShown(T value, int digits, double relative, double absolute, std::stri
                                      : std::fabs(back - v) <= relative * std::fabs(v) + absolute;
         if (!closeEnough || (v != 0 && std::signbit(back) != std::signbit(v)))
             fail("does not read back", shown, v);
+    }
+
+    // The C library's %G rounds from the exact value, ties to even, and
+    // writes the same form.
+    if (std::isfinite(value) && value != 0) {
+        char printed[64];
+        std::snprintf(printed, sizeof printed, "%.*G", digits, v);
+        if (shown != printed)
+            fail("differs from printf's %G", shown, v);
     }
 
     std::string expected = shown;
