@@ -3,8 +3,9 @@
 # Debian packages it needs and the machine lacks, and says which.
 #
 #   ./dev.sh run         build and start the program
-#   ./dev.sh test        the whole test suite: built with warnings as errors, again under
-#                        AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzz run
+#   ./dev.sh test        the whole test suite: built with warnings as errors, again without
+#                        the program's X11 code, under AddressSanitizer and
+#                        UndefinedBehaviorSanitizer, and a short fuzz run
 #   ./dev.sh sanitize    only the suite under the sanitizers
 #   ./dev.sh screenshot  start the program under Xvfb and write docs/screenshot.png
 #   ./dev.sh bench       build and run the benchmarks
@@ -89,7 +90,7 @@ deb)
     (cd build/release && cpack -G DEB)
     ;;
 *)
-    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

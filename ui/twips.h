@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QPoint>
 #include <QRect>
-#include <QSize>
 
 namespace kolvart {
 
