@@ -3,11 +3,13 @@
 #include "app/display_check.h"
 #include "app/qt_desktop.h"
 #include "app/qt_translations.h"
+#include "app/session_end.h"
 #include "report/qt_report_platform.h"
 #include "ui/frmkolvart.h"
 
 #include <QApplication>
 #include <QLocale>
+#include <QSessionManager>
 
 #include <cstdio>
 #include <memory>
@@ -32,6 +34,12 @@ int runKolvart(int argc, char* argv[]) {
     QtReportPlatform& dialogs = *printer;
     frmKolvart window(std::make_unique<QtDesktop>(), std::move(printer));
     dialogs.setDialogParent(&window);
+
+    // The end of the session releases an open job, whatever is open.
+    SessionEnd sessionEnd(window.printJob());
+    QObject::connect(
+        &app, &QGuiApplication::commitDataRequest, &sessionEnd,
+        [&sessionEnd](QSessionManager&) { sessionEnd.commitData(); }, Qt::DirectConnection);
 
     window.showCentred();
     return QApplication::exec();

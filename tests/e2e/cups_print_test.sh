@@ -14,6 +14,11 @@
 # two sheets: seven blocks on the first, the eighth on the second, each block
 # with its labels, " = ", values and units.
 #
+# Then the session's end: two blocks, then SIGTERM, SIGHUP or SIGINT, once
+# with Print's message box still open; each leaves one job with both blocks
+# and ends the program by the signal; SIGTERM with nothing printed leaves no
+# job.
+#
 # Then five more runs of two blocks each, with a change to the print service
 # between the second block and "Stoppen": none (the queue gets a job, no box
 # appears), the queue rejecting jobs (cupsreject), the program's user refused
@@ -231,7 +236,8 @@ start_program() {
     # installed, a leak report from the failed attempt under LeakSanitizer).
     DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" CUPS_USER="$program_user" \
         QT_QPA_PLATFORM=xcb LANG=C.UTF-8 LC_ALL=C.UTF-8 \
-        setpriv --pdeathsig TERM -- "$program" >>"$log_dir/program.log" 2>&1 &
+        setpriv --pdeathsig TERM -- env --default-signal=INT "$program" \
+        >>"$log_dir/program.log" 2>&1 &
     app_pid=$!
     find_window main '^Berekenen van luchtspoeltjes' "Berekenen van luchtspoeltjes"
 }
@@ -383,6 +389,67 @@ jobs_before=$(jobs_on_queue)
 two_blocks_then_stop "no box" "queue accepting" true
 [ "$(jobs_on_queue)" -eq $((jobs_before + 1)) ] ||
     fail "the accepting queue did not get the job: $(lpstat -W all -o "$queue" 2>&1)"
+
+# ------------------------------------------------ the session's end ----
+# A background job of this script starts with SIGINT ignored; the program
+# is started with it at its default, as Ctrl+C finds a program in a terminal.
+signal_number() { kill -l "$1"; }
+
+# Waits for the program to end by the signal it was sent.
+expect_end_by_signal() { # signal
+    wait_until "$wait_seconds" "the program to end after SIG$1" program_ended
+    local status=0
+    wait "$app_pid" || status=$?
+    app_pid=
+    [ "$status" -eq $((128 + $(signal_number "$1"))) ] ||
+        fail "after SIG$1 the program ended with exit status $status, not by the signal"
+}
+
+# The number of blocks in the PDF of the newest job, once it is done.
+blocks_of_newest_job() {
+    wait_until "$job_wait_seconds" "the print job to finish" job_done
+    local newest
+    newest=$(find "$pdf_dir" -name '*.pdf' -printf '%T@ %p\n' | sort -n | tail -n 1 | cut -d' ' -f2-)
+    pdftotext -layout "$newest" - | grep -c 'Aantal windingen' || true
+}
+
+# Two blocks, then the signal: with "in box", while the message box of the
+# second print is still open. The job has to reach the queue with both.
+two_blocks_then_signal() { # signal [in box]
+    step="two blocks, then SIG$1${2:+ $2}"
+    start_program
+    calculate
+    print_block 1 2
+    if [ "${2:-}" = "in box" ]; then
+        focus "$main" "the main window"
+        xdotool key alt+a
+        find_window box '^Kolvart$' "the message box Kolvart after print 2"
+    else
+        print_block 2 2
+    fi
+    local before
+    before=$(jobs_on_queue)
+    kill -"$1" "$app_pid"
+    expect_end_by_signal "$1"
+    [ "$(jobs_on_queue)" -eq $((before + 1)) ] ||
+        fail "SIG$1${2:+ $2} left $(($(jobs_on_queue) - before)) jobs, not one"
+    local blocks
+    blocks=$(blocks_of_newest_job)
+    [ "$blocks" -eq 2 ] || fail "the job released by SIG$1${2:+ $2} holds $blocks blocks, not 2"
+    say "SIG$1${2:+ $2}: one job with both blocks, the program ended by the signal"
+}
+two_blocks_then_signal TERM
+two_blocks_then_signal HUP
+two_blocks_then_signal INT
+two_blocks_then_signal TERM "in box"
+
+step="SIGTERM with nothing printed"
+start_program
+jobs_before=$(jobs_on_queue)
+kill -TERM "$app_pid"
+expect_end_by_signal TERM
+[ "$(jobs_on_queue)" -eq "$jobs_before" ] || fail "SIGTERM with nothing printed left a job"
+say "SIGTERM with nothing printed: no job"
 
 jobs_before=$(jobs_on_queue)
 two_blocks_then_stop box "queue rejecting" cupsreject "$queue"

@@ -96,6 +96,8 @@ void FakeReportPlatform::newPage() {
 }
 
 void FakeReportPlatform::endDocument() {
+    if (script_.duringEndDocument)
+        script_.duringEndDocument();
     record("endDocument");
 }
 

@@ -2,6 +2,7 @@
 
 #include "report/report_platform.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct PrinterScript {
     QString fontName = QStringLiteral("Courier New"); // the font the printer reports
     int failAt = -1;    // the operation, counted from 0, that throws PrinterError
     int operations = 0; // operations so far, the failed one included
+    std::function<void()> duringEndDocument; // runs inside endDocument, before it is logged
 };
 
 // A printer that writes every operation into the script's log instead of
