@@ -838,16 +838,19 @@ void FrmKolvartTest::failingStopIsReportedAndEnds() {
 void FrmKolvartTest::closingReleasesAnOpenJob_data() {
     QTest::addColumn<int>("prints");
     QTest::addColumn<bool>("refused");
+    QTest::addColumn<bool>("byQuit"); // the Quit event a session manager's end of the session sends
     QTest::addColumn<int>("released");
-    QTest::newRow("no job") << 0 << false << 0;
-    QTest::newRow("open job") << 2 << false << 1;
+    QTest::newRow("no job") << 0 << false << false << 0;
+    QTest::newRow("open job") << 2 << false << false << 1;
     // The user learns of it before the program ends.
-    QTest::newRow("release refused") << 2 << true << 0;
+    QTest::newRow("release refused") << 2 << true << false << 0;
+    QTest::newRow("open job, end of the session") << 2 << false << true << 1;
 }
 
 void FrmKolvartTest::closingReleasesAnOpenJob() {
     QFETCH(int, prints);
     QFETCH(bool, refused);
+    QFETCH(bool, byQuit);
     QFETCH(int, released);
     for (int click = 0; click < prints; ++click)
         child<QPushButton>("cmdAfdruk")->click();
@@ -858,7 +861,12 @@ void FrmKolvartTest::closingReleasesAnOpenJob() {
         title = messageBox->windowTitle();
         text = messageBox->text();
     });
-    window_->close();
+    if (byQuit) {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(qApp, &quit);
+    } else {
+        window_->close();
+    }
     delete watch.data(); // still waiting when no box came
     QCOMPARE(title, refused ? QStringLiteral("Kolvart") : QString());
     QCOMPARE(text, refused ? QStringLiteral("mislukt: endDocument") : QString());
