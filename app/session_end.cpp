@@ -25,6 +25,26 @@ int signalSockets[2] = {-1, -1};
 struct sigaction previous[std::size(caught)];
 bool installed[std::size(caught)] = {};
 
+// The job to release should the program exit with it still open, and where
+// a refusal then goes.
+kolvart::PrintJob* jobAtExit = nullptr;
+std::FILE* errorsAtExit = nullptr;
+
+void report(std::FILE* errors, const kolvart::PrinterError& error) {
+    std::fprintf(errors, "kolvart: %s\n", error.what());
+    std::fflush(errors);
+}
+
+extern "C" void releaseAtExit() {
+    if (kolvart::PrintJob* job = std::exchange(jobAtExit, nullptr)) {
+        try {
+            job->Stop();
+        } catch (const kolvart::PrinterError& error) {
+            report(errorsAtExit, error);
+        }
+    }
+}
+
 extern "C" void onSignal(int signal) {
     // Only what is safe in a signal handler: one write, errno kept.
     const int saved = errno;
@@ -39,6 +59,14 @@ SessionEnd::SessionEnd(PrintJob& job, std::FILE* errors, Ending end)
     : job_(job)
     , errors_(errors)
     , end_(std::move(end)) {
+    // Registered now, after Qt has started: the exit handlers run before
+    // what Qt made until now is destroyed.
+    static const bool registered = std::atexit(releaseAtExit) == 0;
+    if (registered) {
+        jobAtExit = &job_;
+        errorsAtExit = errors_;
+    }
+
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalSockets) != 0)
         return; // the signals keep their default action
     notifier_ = std::make_unique<QSocketNotifier>(signalSockets[1], QSocketNotifier::Read);
@@ -57,6 +85,7 @@ SessionEnd::SessionEnd(PrintJob& job, std::FILE* errors, Ending end)
 }
 
 SessionEnd::~SessionEnd() {
+    jobAtExit = nullptr;
     for (std::size_t i = 0; i < std::size(caught); ++i) {
         if (installed[i])
             ::sigaction(caught[i], &previous[i], nullptr);
@@ -91,8 +120,7 @@ void SessionEnd::release() {
     try {
         job_.Stop();
     } catch (const PrinterError& error) {
-        std::fprintf(errors_, "kolvart: %s\n", error.what());
-        std::fflush(errors_);
+        report(errors_, error);
     }
 }
 

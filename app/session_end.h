@@ -20,7 +20,13 @@ class PrintJob;
 //
 // The signal handler only writes the signal's number to a socket pair; the
 // event loop reads it, also inside a modal dialog or message box, and does
-// the rest. Only one SessionEnd exists at a time.
+// the rest.
+//
+// When the display goes away (the X server ends, the compositor crashes), Qt
+// ends the program with exit(): a job still open is released as the program
+// exits, before the objects Qt made by then are torn down.
+//
+// Only one SessionEnd exists at a time.
 class SessionEnd final : public QObject {
     Q_OBJECT
 

@@ -17,7 +17,8 @@
 # Then the session's end: two blocks, then SIGTERM, SIGHUP or SIGINT, once
 # with Print's message box still open; each leaves one job with both blocks
 # and ends the program by the signal; SIGTERM with nothing printed leaves no
-# job.
+# job. And two blocks, then the X server ended: the job is released as Qt
+# ends the program.
 #
 # Then five more runs of two blocks each, with a change to the print service
 # between the second block and "Stoppen": none (the queue gets a job, no box
@@ -450,6 +451,27 @@ kill -TERM "$app_pid"
 expect_end_by_signal TERM
 [ "$(jobs_on_queue)" -eq "$jobs_before" ] || fail "SIGTERM with nothing printed left a job"
 say "SIGTERM with nothing printed: no job"
+
+# The display gone with a job open: Qt ends the program with status 1, and
+# the job is released on the way out.
+step="two blocks, then the X server gone"
+start_program
+calculate
+print_block 1 2
+print_block 2 2
+jobs_before=$(jobs_on_queue)
+stop_process "$xvfb_pid" Xvfb
+xvfb_pid=
+wait_until "$wait_seconds" "the program to end after the X server" program_ended
+status=0
+wait "$app_pid" || status=$?
+app_pid=
+[ "$status" -eq 1 ] || fail "with the X server gone the program ended with status $status, not 1"
+[ "$(jobs_on_queue)" -eq $((jobs_before + 1)) ] || fail "the X server gone, the job was lost"
+blocks=$(blocks_of_newest_job)
+[ "$blocks" -eq 2 ] || fail "the job released as the X server went holds $blocks blocks, not 2"
+say "the X server gone: one job with both blocks, status 1"
+start_xvfb 1024x768x24
 
 jobs_before=$(jobs_on_queue)
 two_blocks_then_stop box "queue rejecting" cupsreject "$queue"
