@@ -14,10 +14,12 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # Packages to build the program and its tests, and to run the tests that
-# start their own X server, window manager and printer service.
+# start their own X server, window manager and printer service; the Wayland
+# platform and the bell played through the sound server there.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
     qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
-    libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n)
+    libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n
+    qt6-wayland libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop)
 test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemagick cups cups-client cups-bsd
     printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
     clang libclang-rt-14-dev python3 dpkg-dev file lintian man-db)

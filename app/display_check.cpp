@@ -1,5 +1,7 @@
 #include "app/display_check.h"
 
+#include "platform/wayland/compositor_check.h"
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -78,6 +80,12 @@ std::optional<std::string> missingDisplay(int argc, const char* const* argv) {
         return std::nullopt;
     const char* platform = variable("QT_QPA_PLATFORM");
     const bool xcbChosen = platform && std::string_view(platform) == "xcb";
+    // Wayland chosen: Qt does not fall back to X11.
+    if (platform && std::string_view(platform) == "wayland") {
+        if (const auto noCompositor = wayland::unreachableCompositor())
+            return "kolvart: geen beeldscherm: " + *noCompositor;
+        return std::nullopt;
+    }
     if (platform && !xcbChosen)
         return std::nullopt;
 
@@ -87,9 +95,19 @@ std::optional<std::string> missingDisplay(int argc, const char* const* argv) {
         return std::string(xcbChosen ? "kolvart: geen beeldscherm: DISPLAY is niet gezet"
                                      : "kolvart: geen beeldscherm: DISPLAY en WAYLAND_DISPLAY "
                                        "zijn niet gezet");
-    // Beside a Wayland display Qt may well not need the X server.
-    if (!display || (wayland && !xcbChosen))
-        return std::nullopt;
+    // Beside a Wayland display Qt may well not need the X server. Where no
+    // compositor answers, Qt falls back to the X server, where it finds one.
+    if (wayland && !xcbChosen) {
+        const std::optional<std::string> noCompositor = wayland::unreachableCompositor();
+        if (!noCompositor)
+            return std::nullopt;
+        if (!display)
+            return "kolvart: geen beeldscherm: " + *noCompositor;
+        const std::optional<unsigned> number = localDisplayNumber(display);
+        if (!number || serverListens(*number))
+            return std::nullopt;
+        return "kolvart: geen beeldscherm: " + *noCompositor + ", DISPLAY=" + display + " evenmin";
+    }
     const std::optional<unsigned> number = localDisplayNumber(display);
     if (number && !serverListens(*number))
         return "kolvart: geen beeldscherm: DISPLAY=" + std::string(display) + " is niet bereikbaar";

@@ -4,7 +4,8 @@
 
 namespace kolvart {
 
-// The desktop the program runs on, through Qt: its bell and its event loop.
+// The desktop the program runs on, through Qt: its bell (on Wayland the
+// sound server's) and its event loop.
 class QtDesktop final : public Desktop {
 public:
     void beep() override;

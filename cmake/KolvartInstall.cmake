@@ -89,6 +89,11 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
 # desktop's language. Without them those texts stay English and nothing else
 # changes, so the package recommends them rather than depending on them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# On a Wayland desktop: Qt's Wayland platform (without it Qt falls back to
+# X11 through XWayland), and libcanberra, which the program opens to play the
+# bell there, with its sound-server backend (dpkg-shlibdeps cannot see a
+# library opened at run time).
+string(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS ", qt6-wayland, libcanberra0, libcanberra-pulse")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
 # The window needs Qt's platform plugin for X11 (xcb), which libqt6gui6 only
