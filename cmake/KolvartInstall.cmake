@@ -7,7 +7,7 @@
 #   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
 #         -DCMAKE_INSTALL_PREFIX=/usr -DKOLVART_BUILD_TESTS=OFF
 #   cmake --build build/release
-#   (cd build/release && cpack -G DEB)      # kolvart_<version>_<arch>.deb
+#   (cd build/release && umask 022 && cpack -G DEB)   # kolvart_<version>_<arch>.deb
 
 include(GNUInstallDirs)
 
