@@ -88,6 +88,10 @@ bench)
     ;;
 deb)
     install_missing "${build_packages[@]}" dpkg-dev file
+    # The package's ar header holds the modes of the files cpack writes, and
+    # those follow the umask: under a fixed one the same commit gives the
+    # same bytes for everyone (cmake/KolvartInstall.cmake).
+    umask 022
     build release
     (cd build/release && cpack -G DEB)
     ;;

@@ -7,7 +7,7 @@
 #   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
 #         -DCMAKE_INSTALL_PREFIX=/usr -DKOLVART_BUILD_TESTS=OFF
 #   cmake --build build/release
-#   (cd build/release && cpack -G DEB)      # kolvart_<version>_<arch>.deb
+#   (cd build/release && umask 022 && cpack -G DEB)   # kolvart_<version>_<arch>.deb
 
 include(GNUInstallDirs)
 
@@ -110,6 +110,27 @@ include(KolvartPackageDocs)
 set(CPACK_SOURCE_GENERATOR "TGZ")
 set(CPACK_SOURCE_IGNORE_FILES "/\\.git/" "/build/" "/build-[^/]*/" "/out/"
     "/\\.cache/" "/__pycache__/" "\\.user$" "/CMakeUserPresets\\.json$")
+
+# The same sources give the same package, byte for byte.  With
+# SOURCE_DATE_EPOCH in its environment CPack dates every member, of the ar
+# archive and of both tar archives, with it and leaves the time out of the
+# gzip headers; without it, it stamps the time of packing.  cpack reads the
+# file below when it starts (CPACK_PROJECT_CONFIG_FILE), and it sets
+# SOURCE_DATE_EPOCH to the project's date (KolvartSourceDate.cmake) unless the
+# environment brings one.  The modes of the three ar members are those of
+# the files cpack writes, which follow its umask and no setting changes:
+# ./dev.sh deb and the package test pack under umask 022.  The folders in the
+# package get their modes from KolvartPackageModes.cmake, which cpack runs
+# before it packs (CPACK_PRE_BUILD_SCRIPTS).
+set(_kolvart_cpack_options "${PROJECT_BINARY_DIR}/KolvartCPackOptions.cmake")
+file(CONFIGURE OUTPUT "${_kolvart_cpack_options}" @ONLY CONTENT [[
+# Written by cmake/KolvartInstall.cmake: the date of the package's members.
+if("$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
+    set(ENV{SOURCE_DATE_EPOCH} "@KOLVART_SOURCE_DATE_EPOCH@")
+endif()
+]])
+set(CPACK_PROJECT_CONFIG_FILE "${_kolvart_cpack_options}")
+set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_CURRENT_LIST_DIR}/KolvartPackageModes.cmake")
 
 # Write the values above into the CPack configuration exactly as they are
 # (quotes, semicolons and backslashes included).
