@@ -4,6 +4,7 @@
 #include "app/qt_desktop.h"
 #include "app/qt_translations.h"
 #include "report/qt_report_platform.h"
+#include "tests/ui/named_child.h"
 #include "ui/frmkolvart.h"
 
 #include <QAbstractButton>
@@ -34,12 +35,7 @@ private slots:
     void qtTextsFollowTheLocale();
 
 private:
-    template <typename T> T* child(const char* name) const {
-        T* widget = window_->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
+    template <typename T> T* child(const char* name) const { return namedChild<T>(*window_, name); }
     QLineEdit* box(const char* name) const { return child<QLineEdit>(name); }
 
     std::unique_ptr<kolvart::frmKolvart> window_;

@@ -1,6 +1,7 @@
 // The main window driven as a user would: keys, clicks and what they leave.
 #include "report/print_job.h"
 #include "tests/report/fake_report_platform.h"
+#include "tests/ui/named_child.h"
 #include "ui/desktop.h"
 #include "ui/frmkolvart.h"
 #include "ui/twips.h"
@@ -107,12 +108,7 @@ private slots:
     void closingReleasesAnOpenJob();
 
 private:
-    template <typename T> T* child(const char* name) const {
-        T* widget = window_->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
-    }
+    template <typename T> T* child(const char* name) const { return namedChild<T>(*window_, name); }
     QLineEdit* box(const char* name) const { return child<QLineEdit>(name); }
     void press(QWidget* target, const Key& key);
     // Runs check() on the message box that the next modal loop opens, then
