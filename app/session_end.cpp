@@ -30,19 +30,20 @@ bool installed[std::size(caught)] = {};
 kolvart::PrintJob* jobAtExit = nullptr;
 std::FILE* errorsAtExit = nullptr;
 
-void report(std::FILE* errors, const kolvart::PrinterError& error) {
-    std::fprintf(errors, "kolvart: %s\n", error.what());
-    std::fflush(errors);
+// Releases the job as Stop does; nobody may be there to close a box, so a
+// refusal goes to errors.
+void release(kolvart::PrintJob& job, std::FILE* errors) {
+    try {
+        job.Stop();
+    } catch (const kolvart::PrinterError& error) {
+        std::fprintf(errors, "kolvart: %s\n", error.what());
+        std::fflush(errors);
+    }
 }
 
 extern "C" void releaseAtExit() {
-    if (kolvart::PrintJob* job = std::exchange(jobAtExit, nullptr)) {
-        try {
-            job->Stop();
-        } catch (const kolvart::PrinterError& error) {
-            report(errorsAtExit, error);
-        }
-    }
+    if (kolvart::PrintJob* job = std::exchange(jobAtExit, nullptr))
+        release(*job, errorsAtExit);
 }
 
 extern "C" void onSignal(int signal) {
@@ -107,21 +108,13 @@ void SessionEnd::signalled() {
     // moment) neither releases again nor cuts the release short.
     if (std::exchange(ending_, true))
         return;
-    release();
+    release(job_, errors_);
     end_(byte);
 }
 
 void SessionEnd::commitData() {
     if (!ending_)
-        release();
-}
-
-void SessionEnd::release() {
-    try {
-        job_.Stop();
-    } catch (const PrinterError& error) {
-        report(errors_, error);
-    }
+        release(job_, errors_);
 }
 
 void SessionEnd::endBySignal(int signal) {

@@ -51,7 +51,6 @@ public:
 
 private:
     void signalled();
-    void release();
 
     PrintJob& job_;
     std::FILE* errors_;
