@@ -25,7 +25,8 @@
 # subscribe" reports; an expected count has to be reached and then stay.
 #
 # The cases: the typical road 10, 1, 1 with the Enter ring and Alt+B; letters,
-# the comma, e acute and the euro sign refused with a beep each; Alt+digit
+# the comma, e acute and the euro sign refused with a beep each, no more
+# than one bell playing after the burst; Alt+digit
 # (nothing typed, no beep) and Ctrl+Backspace (nothing deleted, one beep); a
 # fault box, closed, after which the focus is still in the box it was in (the
 # activation handler ran once); the print dialog opened with Alt+A and
@@ -284,6 +285,9 @@ say "10, 1, 1 with Alt+B gives 10 / 13.8 / 13.6"
 step="typing refused characters"
 keys 'ab,é€'
 expect_beeps 5 "a, b, the comma, e acute and the euro sign"
+# Each bell ends the one before: a burst leaves one sound playing at most.
+playing=$(($(beep_count) - $(grep -c "Event 'remove' on sink-input" "$log_dir/pactl.log" || true)))
+[ "$playing" -le 1 ] || fail "$playing bells play at once after a burst of five"
 keys -M alt 7 -m alt
 keys -M ctrl -k BackSpace -m ctrl
 expect_beeps 1 "Alt+7 and Ctrl+Backspace"
