@@ -24,16 +24,19 @@
 # server. Each sound is a new sink input on PulseAudio, which "pactl
 # subscribe" reports; an expected count has to be reached and then stay.
 #
-# The cases: the typical road 10, 1, 1 with the Enter ring and Alt+B; letters,
-# the comma, e acute and the euro sign refused with a beep each, no more
-# than one bell playing after the burst; Alt+digit
-# (nothing typed, no beep) and Ctrl+Backspace (nothing deleted, one beep); a
-# fault box, closed, after which the focus is still in the box it was in (the
-# activation handler ran once); the print dialog opened with Alt+A and
-# cancelled, the focus again staying; Alt+S shows that, with no print queue,
-# the block was not sent, and ends the program with status 0. Last,
-# the program started with WAYLAND_DISPLAY naming no compositor has to end at
-# once with status 1 and one line naming WAYLAND_DISPLAY.
+# The cases:
+# - the typical road 10, 1, 1 with the Enter ring and Alt+B;
+# - letters, the comma, e acute and the euro sign refused, one bell each, and
+#   no more than one bell playing after the burst;
+# - Alt+digit (nothing typed, no bell) and Ctrl+Backspace (nothing deleted,
+#   one bell);
+# - a fault box, closed, after which the focus is still in the box it was in
+#   (the activation handler ran once);
+# - the print dialog opened with Alt+A and cancelled, the focus again staying;
+# - Alt+S: with no print queue it says that the block was not sent, then the
+#   program ends with status 0;
+# - last, the program started with WAYLAND_DISPLAY naming no compositor has to
+#   end at once with status 1 and one line naming WAYLAND_DISPLAY.
 #
 # Environment: KOLVART_E2E_KEEP=1 keeps the temporary directory after a pass.
 set -Eeuo pipefail
