@@ -60,7 +60,7 @@ take_program "$@"
     missing+=("Python's AT-SPI bindings (packages python3, python3-gi, gir1.2-atspi-2.0)")
 [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=("at-spi-bus-launcher (package at-spi2-core)")
 require_tools sway:sway swaymsg:sway wtype:wtype pulseaudio:pulseaudio pactl:pulseaudio-utils \
-    dbus-daemon:dbus dbus-send:dbus stdbuf:coreutils setpriv:util-linux \
+    dbus-daemon:dbus dbus-send:dbus stdbuf:coreutils setpriv:util-linux flock:util-linux \
     timeout:coreutils
 
 make_temp_dir kolvart-wayland
@@ -83,10 +83,12 @@ diagnose_log "$log_dir/bus.log" 20 "session bus output"
 # ------------------------------------------------------------ the user ----
 step="making the user"
 if [ "$(id -u)" -eq 0 ]; then
-    if ! id "$test_user" >/dev/null 2>&1; then
-        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
-            "$test_user"
-    fi
+    # Under a lock: a run beside this one may be making it at the same moment.
+    # shellcheck disable=SC2016 # $1 is for the inner shell
+    flock /run/lock/kolvart-e2e-user.lock sh -c \
+        'id "$1" >/dev/null 2>&1 || useradd --system --no-create-home --home-dir /nonexistent \
+            --shell /usr/sbin/nologin "$1"' sh "$test_user" >"$log_dir/useradd.log" 2>&1 ||
+        fail "could not make the user $test_user: $(cat "$log_dir/useradd.log")"
     uid=$(id -u "$test_user")
     gid=$(id -g "$test_user")
 else
@@ -151,6 +153,7 @@ pulse_ready() {
 }
 wait_until "$wait_seconds" "PulseAudio" pulse_ready
 as_user setpriv --pdeathsig TERM -- stdbuf -oL pactl subscribe >"$log_dir/pactl.log" 2>&1 &
+# shellcheck disable=SC2034 # cleanup stops it
 pactl_pid=$!
 sleep 0.2 # pactl subscribes before the first sound
 
@@ -350,8 +353,9 @@ WAYLAND_DISPLAY=wayland-none as_user env XDG_SESSION_TYPE=wayland "$tmp/kolvart"
     >"$log_dir/none.out" 2>"$log_dir/none.err" </dev/null || status=$?
 [ "$status" -eq 1 ] || fail "exit status $status, expected 1; $(cat "$log_dir/none.err")"
 lines=$(wc -l <"$log_dir/none.err")
-[ "$lines" -eq 1 ] && grep -q WAYLAND_DISPLAY "$log_dir/none.err" ||
+if [ "$lines" -ne 1 ] || ! grep -q WAYLAND_DISPLAY "$log_dir/none.err"; then
     fail "expected one line naming WAYLAND_DISPLAY, got: $(cat "$log_dir/none.err")"
+fi
 say "WAYLAND_DISPLAY naming no compositor: status 1, \"$(cat "$log_dir/none.err")\""
 
 step="done"
