@@ -13,9 +13,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-# Packages to build the program and its tests, and to run the tests that
-# start their own X server, window manager and printer service; the Wayland
-# platform and the bell played through the sound server there.
+# Packages to build the program and its tests, with the Wayland platform and
+# the bell played through the sound server there; and to run the tests that
+# start their own X server, window manager, printer service, and Wayland
+# compositor with a sound server and the accessibility bus.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
     qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
     libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n
