@@ -1,25 +1,16 @@
 #include "app/display_check.h"
 
+#include "platform/display_probe.h"
 #include "platform/wayland/compositor_check.h"
-
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <charconv>
 #include <cstddef>
-#include <cstdlib>
-#include <cstring>
 #include <string_view>
 
 namespace kolvart {
 namespace {
 
-// The value of an environment variable; unset and empty are the same.
-const char* variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : nullptr;
-}
+using display_probe::variable;
 
 bool platformOnCommandLine(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
@@ -54,23 +45,7 @@ std::optional<unsigned> localDisplayNumber(std::string_view display) {
 // system calls and no wait for the server.
 bool serverListens(unsigned number) {
     const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
-    for (const bool abstract : {true, false}) {
-        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return true; // cannot tell: leave it to Qt
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const std::size_t offset = abstract ? 1 : 0; // an abstract name starts with a NUL
-        std::memcpy(address.sun_path + offset, path.data(), path.size());
-        const auto length =
-            static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
-        const bool connected =
-            connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
-        close(fd);
-        if (connected)
-            return true;
-    }
-    return false;
+    return display_probe::listens(path, true) || display_probe::listens(path);
 }
 
 } // namespace

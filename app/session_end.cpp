@@ -27,22 +27,22 @@ bool installed[std::size(caught)] = {};
 
 // The job to release should the program exit with it still open, and where
 // a refusal then goes.
-kolvart::PrintJob* jobAtExit = nullptr;
+PrintJob* jobAtExit = nullptr;
 std::FILE* errorsAtExit = nullptr;
 
 // Releases the job as Stop does; nobody may be there to close a box, so a
 // refusal goes to errors.
-void release(kolvart::PrintJob& job, std::FILE* errors) {
+void release(PrintJob& job, std::FILE* errors) {
     try {
         job.Stop();
-    } catch (const kolvart::PrinterError& error) {
+    } catch (const PrinterError& error) {
         std::fprintf(errors, "kolvart: %s\n", error.what());
         std::fflush(errors);
     }
 }
 
 extern "C" void releaseAtExit() {
-    if (kolvart::PrintJob* job = std::exchange(jobAtExit, nullptr))
+    if (PrintJob* job = std::exchange(jobAtExit, nullptr))
         release(*job, errorsAtExit);
 }
 

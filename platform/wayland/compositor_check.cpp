@@ -1,40 +1,12 @@
 #include "platform/wayland/compositor_check.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include "platform/display_probe.h"
 
-#include <cerrno>
+#include <sys/un.h>
+
 #include <cstddef>
-#include <cstdlib>
-#include <cstring>
 
 namespace kolvart::wayland {
-namespace {
-
-// The value of an environment variable; unset and empty are the same.
-const char* variable(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : nullptr;
-}
-
-// Whether something listens on the socket. A full backlog still means a
-// listener; the socket is non-blocking so that the check never waits.
-bool listens(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return true; // cannot tell: leave it to Qt
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.data(), path.size());
-    const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
-    const bool reached =
-        connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 || errno == EAGAIN;
-    close(fd);
-    return reached;
-}
-
-} // namespace
 
 std::optional<std::string> unreachableCompositor(const char* waylandDisplay,
                                                  const char* runtimeDir) {
@@ -54,15 +26,16 @@ std::optional<std::string> unreachableCompositor(const char* waylandDisplay,
     if (path.size() > longest)
         return unreachable + ": het pad van de socket is langer dan " + std::to_string(longest) +
                " tekens";
-    if (!listens(path))
+    if (!display_probe::listens(path))
         return unreachable;
     return std::nullopt;
 }
 
 std::optional<std::string> unreachableCompositor() {
-    if (variable("WAYLAND_SOCKET"))
+    if (display_probe::variable("WAYLAND_SOCKET"))
         return std::nullopt;
-    return unreachableCompositor(variable("WAYLAND_DISPLAY"), variable("XDG_RUNTIME_DIR"));
+    return unreachableCompositor(display_probe::variable("WAYLAND_DISPLAY"),
+                                 display_probe::variable("XDG_RUNTIME_DIR"));
 }
 
 } // namespace kolvart::wayland

@@ -229,19 +229,10 @@ boxes_now() {
                 text["Spoel lengte (wikkelruimte) in mm"], text["Aantal windingen"]
         }' "$tmp/read"
 }
-boxes_are() { # expected
-    read_windows || return 1
-    boxes=$(boxes_now)
-    [ "$boxes" = "$1" ]
-}
+boxes_are() { read_windows && [ "$(boxes_now)" = "$1" ]; }
+# On failure the diagnostics show what the boxes hold.
 expect_boxes() { # expected what
-    boxes=
-    limit "$wait_seconds"
-    local end=$((SECONDS + lim))
-    until boxes_are "$1"; do
-        [ "$SECONDS" -lt "$end" ] || fail "after $2 the boxes read \"$boxes\", expected \"$1\""
-        sleep "$poll_seconds"
-    done
+    wait_until "$wait_seconds" "the boxes to read \"$1\" after $2" boxes_are "$1"
 }
 
 # Waits for a text (a regular expression) in one of the program's windows.
