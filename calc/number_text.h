@@ -17,12 +17,12 @@ namespace kolvart {
 // too small for a double gives zero.
 double parseEntryText(std::string_view text) noexcept;
 
-// The text shown for a number: at most 7 significant digits for a float and
-// 15 for a double, rounded to that many from the exact value (exact halves
-// to even, as printf's %G does), without trailing zeros or a lone
-// separator, with a leading zero below 1, no group separators and no plus
-// sign. Values whose decimal exponent lies outside -5 < e < digits are
-// written in exponent notation, as 1.5E+20 or 2E-07.
+// The text shown for a number: what printf's %G writes with 7 significant
+// digits for a float and 15 for a double (rounded from the exact value, in
+// exponent notation as 1.5E+20 or 2E-07 where the decimal exponent lies
+// outside -5 < e < digits, without trailing zeros or a lone point), with the
+// decimal separator given in place of the point. Zero is "0" whatever its
+// sign; infinities are "Inf" and "-Inf", NaN is "NaN".
 std::string displaySingle(float value, std::string_view decimalSeparator = ".");
 std::string displayDouble(double value, std::string_view decimalSeparator = ".");
 
