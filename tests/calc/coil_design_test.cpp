@@ -46,7 +46,11 @@ INSTANTIATE_TEST_SUITE_P(Table, KnownCoils,
                                          // Only plain double intermediates give 138.3 here.
                                          Row{"93.19", "2.56", "410", "93", "355.6", "138.3", 27},
                                          // Scaled to 1.8 and rounded back to 2.
-                                         Row{"2", "0.1", "0.5", "2", "1.9", "18.8", 37}));
+                                         Row{"2", "0.1", "0.5", "2", "1.9", "18.8", 37},
+                                         // A quarter rounds up; 0.1 starts at 12 mm, 1000 at 100.
+                                         Row{"10.25", "1", "1", "10.5", "12.6", "12.6", 2},
+                                         Row{"2", "1", "0.1", "3", "12.6", "12.5", 4},
+                                         Row{"10", "1", "1000", "74.5", "215.6", "213.5", 27}));
 
 TEST(Bereken, UsesTheGivenDecimalSeparatorForResultsOnly) {
     const auto design = Bereken("20", "0.5", "10", ",");
@@ -92,7 +96,9 @@ INSTANTIATE_TEST_SUITE_P(Guards, FailingGuard,
                                          GuardCase{"10", "1", "0.000999999999"},
                                          GuardCase{"10", "1", "-5"},
                                          // Below the smallest float: stored as zero.
-                                         GuardCase{"1e-50", "1", "1"}));
+                                         GuardCase{"1e-50", "1", "1"},
+                                         // Rounds to the largest float: no overflow.
+                                         GuardCase{"3.4028235e38", "0", "1"}));
 
 TEST(Bereken, CalculatesTheSmallestInductance) {
     EXPECT_TRUE(Bereken("10", "1", "0.001").has_value());
