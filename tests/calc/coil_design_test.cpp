@@ -47,8 +47,10 @@ INSTANTIATE_TEST_SUITE_P(Table, KnownCoils,
                                          Row{"93.19", "2.56", "410", "93", "355.6", "138.3", 27},
                                          // Scaled to 1.8 and rounded back to 2.
                                          Row{"2", "0.1", "0.5", "2", "1.9", "18.8", 37},
-                                         // A quarter rounds up; 0.1 starts at 12 mm, 1000 at 100.
+                                         // Halves round up: a diameter of 10.25, a length of 23.75.
                                          Row{"10.25", "1", "1", "10.5", "12.6", "12.6", 2},
+                                         Row{"10", "1", "2", "10", "23.8", "24", 2},
+                                         // 0.1 microhenry starts at 12 mm, 1000 at 100 mm.
                                          Row{"2", "1", "0.1", "3", "12.6", "12.5", 4},
                                          Row{"10", "1", "1000", "74.5", "215.6", "213.5", 27}));
 
@@ -143,6 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"10", "4e38", "1", FloatFault::Overflow},
         FaultCase{"1e39", "0", "1", FloatFault::Overflow},
         FaultCase{"-1e39", "1", "1", FloatFault::Overflow},
+        // Halfway above the largest float, where rounding reaches infinity.
+        FaultCase{"340282356779733661637539395458142568448", "0", "1", FloatFault::Overflow},
         // Beyond the double range, by exponent or by a long run of digits.
         FaultCase{"10", "1", "1e400", FloatFault::Overflow},
         FaultCase{"10", "1", tooLargeForDouble, FloatFault::Overflow},

@@ -52,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{std::string("1").append(309, '0'), infinity},
                     ParseCase{"1e99999999999999999999", infinity},
                     ParseCase{std::string("0.").append(400, '0').append("1"), 0},
+                    ParseCase{std::string("0.").append(400, '0').append("1e+5"), 0},
                     ParseCase{"1e-400", 0}, ParseCase{"1e-99999999999999999999", 0},
                     ParseCase{"0.00001e310", 1e305},
                     ParseCase{"1.7976931348623157e308", std::numeric_limits<double>::max()}));
