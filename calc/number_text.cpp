@@ -20,13 +20,11 @@ bool isDigit(char c) noexcept {
 // from_chars matched: digits with at most one point, then perhaps an exponent
 // part; it has a digit other than 0, or it would have been in range.
 bool isTooLarge(std::string_view number) noexcept {
-    const auto signedSize = [](std::size_t n) {
-        return static_cast<long long>(n);
-    };
     const std::size_t e = std::min(number.find_first_of("eE"), number.size());
     const std::size_t point = std::min(number.find('.'), e);
     const std::size_t first = number.find_first_of("123456789");
-    const long long exponent = signedSize(point) - signedSize(first) - (first < point ? 1 : 0);
+    const long long exponent =
+        static_cast<long long>(point) - static_cast<long long>(first) - (first < point ? 1 : 0);
     if (e == number.size())
         return exponent >= 0;
     std::string_view part = number.substr(e + 1);
@@ -55,6 +53,8 @@ double parseEntryText(std::string_view text) noexcept {
     const char* const start = text.data() + i;
     double value = 0.0;
     const auto [end, ec] = std::from_chars(start, text.data() + text.size(), value);
+    if (ec == std::errc::invalid_argument)
+        return 0.0; // a point without a digit, signed or not
     if (ec == std::errc::result_out_of_range)
         value = isTooLarge({start, end}) ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -value : value;

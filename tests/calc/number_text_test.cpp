@@ -40,6 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"1,5", 1}, ParseCase{"1e3", 1000}, ParseCase{"2.5E-1", 0.25},
                     ParseCase{"1e", 1}, ParseCase{"1e+", 1}, ParseCase{"1ex", 1},
                     ParseCase{"0x1A", 0}, ParseCase{"inf", 0}, ParseCase{"nan", 0},
+                    ParseCase{"-.", 0}, // a sign before a lone point: zero without a sign
                     // Correct rounding of long digit runs, never truncation: 2^53 + 1 lies
                     // halfway and rounds to even; one more digit far behind tips it up.
                     ParseCase{"9007199254740993", 9007199254740992.0},
