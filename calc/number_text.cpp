@@ -62,9 +62,9 @@ double parseEntryText(std::string_view text) noexcept {
 
 namespace {
 
-// printf's %G with `digits` significant digits, as std::to_chars writes it in
-// its general form, with the given decimal separator and without a minus sign
-// on zero.
+// std::to_chars in its general form writes what printf's %g does with
+// `digits` significant digits; the display takes %G's capital E, the given
+// separator for the point, "0" for either zero and "Inf", "-Inf" and "NaN".
 template <typename T> std::string display(T value, int digits, std::string_view separator) {
     if (std::isnan(value))
         return "NaN";

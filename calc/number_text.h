@@ -18,11 +18,12 @@ namespace kolvart {
 double parseEntryText(std::string_view text) noexcept;
 
 // The text shown for a number: what printf's %G writes with 7 significant
-// digits for a float and 15 for a double (rounded from the exact value, in
-// exponent notation as 1.5E+20 or 2E-07 where the decimal exponent lies
-// outside -5 < e < digits, without trailing zeros or a lone point), with the
-// decimal separator given in place of the point. Zero is "0" whatever its
-// sign; infinities are "Inf" and "-Inf", NaN is "NaN".
+// digits for a float and 15 for a double, with the decimal separator given in
+// place of the point. So the value is rounded from its exact value, written
+// without trailing zeros or a lone separator, with a leading zero below 1, no
+// group separators and no plus sign, and in exponent notation (1.5E+20,
+// 2E-07) where its decimal exponent lies outside -5 < e < digits. Zero is "0"
+// whatever its sign; infinities are "Inf" and "-Inf", NaN is "NaN".
 std::string displaySingle(float value, std::string_view decimalSeparator = ".");
 std::string displayDouble(double value, std::string_view decimalSeparator = ".");
 
