@@ -1,7 +1,8 @@
 #include "platform/wayland/canberra_bell.h"
 
+#include <QLibrary>
+
 #include <canberra.h>
-#include <dlfcn.h>
 
 #include <cstdint>
 #include <optional>
@@ -22,11 +23,9 @@ struct Canberra {
 
 std::optional<Canberra> openCanberra() {
     // Stays loaded for the rest of the program: the context lives as long.
-    void* library = dlopen("libcanberra.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (!library)
-        return std::nullopt;
-    const auto get = [library]<typename F>(F*& function, const char* name) {
-        function = reinterpret_cast<F*>(dlsym(library, name));
+    QLibrary library(QStringLiteral("canberra"), 0);
+    const auto get = [&library]<typename F>(F*& function, const char* name) {
+        function = reinterpret_cast<F*>(library.resolve(name));
         return function != nullptr;
     };
     Canberra canberra{};
