@@ -136,13 +136,8 @@ bool frmKolvart::event(QEvent* event) {
 }
 
 void frmKolvart::closeEvent(QCloseEvent* event) {
-    // Closing ends the program too: a job still open is released, and a
-    // failure to release it is shown before the program ends.
-    try {
-        job_->Stop();
-    } catch (const PrinterError& error) {
-        showFailure(this, QString::fromUtf8(error.what()));
-    }
+    // Closing ends the program too: a job still open is released first.
+    releaseJob();
     event->accept();
 }
 
@@ -218,13 +213,18 @@ void frmKolvart::afdrukClicked() {
 }
 
 void frmKolvart::stoppenClicked() {
+    releaseJob();
+    ended_ = true;
+    desktop_->endProgram();
+}
+
+void frmKolvart::releaseJob() {
+    // A job the printer cannot release is shown before the program ends.
     try {
         job_->Stop();
     } catch (const PrinterError& error) {
         showFailure(this, QString::fromUtf8(error.what()));
     }
-    ended_ = true;
-    desktop_->endProgram();
 }
 
 } // namespace kolvart
