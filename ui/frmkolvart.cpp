@@ -194,21 +194,8 @@ void frmKolvart::berekenClicked() {
 
 void frmKolvart::afdrukClicked() {
     job_->Print([this](ReportBox box) {
-        switch (box) {
-        case ReportBox::SpD:
-            return txtSpD->text();
-        case ReportBox::DD:
-            return txtDD->text();
-        case ReportBox::ZI:
-            return txtZI->text();
-        case ReportBox::SpD2:
-            return txtSpD2->text();
-        case ReportBox::SpL:
-            return txtSpL->text();
-        case ReportBox::AW:
-            return txtAW->text();
-        }
-        return QString();
+        QLineEdit* const boxes[] = {txtSpD, txtDD, txtZI, txtSpD2, txtSpL, txtAW}; // as ReportBox
+        return boxes[static_cast<int>(box)]->text();
     });
 }
 
