@@ -52,9 +52,11 @@ QByteArray noDisplay(const QByteArray& chosen) {
     return "kolvart: geen beeldscherm: " + problem;
 }
 
-// What Qt says while it opens the display is held back until it has one:
-// where it finds none, it ends with a fatal message, and the program's one
-// line takes the place of its warnings and of its abort.
+// What Qt says while it opens the display is held back until it has one.
+// Where it finds none, QApplication's constructor ends with a fatal message;
+// whatever its words, the program's one line takes the place of it, of the
+// warnings before it and of Qt's abort. Plugins may speak from a thread of
+// their own, hence the lock.
 struct HeldMessage {
     QtMsgType type;
     QByteArray category;
