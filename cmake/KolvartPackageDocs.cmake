@@ -3,7 +3,9 @@
 #
 # Included from KolvartInstall.cmake.  Both take the version from
 # project(VERSION) (PROJECT_VERSION and KOLVART_DISPLAY_VERSION) and the date
-# from KOLVART_RELEASE_DATE (YYYY-MM-DD); nothing here repeats them.
+# from KOLVART_RELEASE_DATE (YYYY-MM-DD; for the changelog
+# KOLVART_RELEASE_DATE_RFC2822 of KolvartSourceDate.cmake); nothing here
+# repeats them.
 #
 #   docs/kolvart.1.in     manual page kolvart(1), English -> share/man/man1
 #   docs/kolvart.nl.1.in  the same in Dutch               -> share/man/nl/man1
@@ -30,29 +32,6 @@ function(kolvart_compressed source name out_var)
         VERBATIM)
     set(${out_var} "${staged}.gz" PARENT_SCOPE)
 endfunction()
-
-# The release date as a changelog wants it: "Mon, 07 Dec 2026 00:00:00 +0000".
-if(NOT KOLVART_RELEASE_DATE MATCHES "^([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])$")
-    message(FATAL_ERROR "KOLVART_RELEASE_DATE must be YYYY-MM-DD, not '${KOLVART_RELEASE_DATE}'")
-endif()
-set(_year ${CMAKE_MATCH_1})
-math(EXPR _month "1${CMAKE_MATCH_2} - 100")
-math(EXPR _day "1${CMAKE_MATCH_3} - 100")
-# Day of the week (0 = Sunday) by Sakamoto's method.
-set(_month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
-math(EXPR _index "${_month} - 1")
-list(GET _month_offsets ${_index} _offset)
-set(_y ${_year})
-if(_month LESS 3)
-    math(EXPR _y "${_y} - 1")
-endif()
-math(EXPR _weekday "(${_y} + ${_y} / 4 - ${_y} / 100 + ${_y} / 400 + ${_offset} + ${_day}) % 7")
-set(_weekdays Sun Mon Tue Wed Thu Fri Sat)
-set(_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-list(GET _weekdays ${_weekday} _weekday_name)
-list(GET _months ${_index} _month_name)
-set(KOLVART_RELEASE_DATE_RFC2822
-    "${_weekday_name}, ${CMAKE_MATCH_3} ${_month_name} ${_year} 00:00:00 +0000")
 
 kolvart_compressed("${PROJECT_SOURCE_DIR}/docs/kolvart.1.in" kolvart.1 _kolvart_man_en)
 kolvart_compressed("${PROJECT_SOURCE_DIR}/docs/kolvart.nl.1.in" kolvart.nl.1 _kolvart_man_nl)

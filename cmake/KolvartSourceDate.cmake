@@ -12,9 +12,24 @@
 #     of the checkout.
 # The environment is read when CMake configures; another SOURCE_DATE_EPOCH
 # takes effect when the build tree is configured again.
+# Sets KOLVART_RELEASE_DATE_RFC2822 too, the release date as a Debian
+# changelog gives it: "Mon, 07 Dec 2026 00:00:00 +0000".
 #
 # Used by resources/CMakeLists.txt (the time stamps rcc writes into the
-# resource data) and KolvartInstall.cmake (the dates in the Debian package).
+# resource data), KolvartInstall.cmake (the dates in the Debian package) and
+# KolvartPackageDocs.cmake (the changelog).  The calendar is GNU date's
+# (coreutils): -u reads and writes the date in UTC, and -R writes English
+# names whatever the locale.
+
+if(NOT KOLVART_RELEASE_DATE MATCHES "^[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]$")
+    message(FATAL_ERROR "KOLVART_RELEASE_DATE must be YYYY-MM-DD, not '${KOLVART_RELEASE_DATE}'")
+endif()
+find_program(KOLVART_DATE date REQUIRED)
+execute_process(COMMAND ${KOLVART_DATE} -u -d "${KOLVART_RELEASE_DATE}" +%s
+    OUTPUT_VARIABLE _release_epoch OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${KOLVART_DATE} -u -d "${KOLVART_RELEASE_DATE}" -R
+    OUTPUT_VARIABLE KOLVART_RELEASE_DATE_RFC2822 OUTPUT_STRIP_TRAILING_WHITESPACE
+    COMMAND_ERROR_IS_FATAL ANY)
 
 if(DEFINED ENV{SOURCE_DATE_EPOCH} AND NOT "$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
     if(NOT "$ENV{SOURCE_DATE_EPOCH}" MATCHES "^[0-9]+$")
@@ -24,24 +39,5 @@ if(DEFINED ENV{SOURCE_DATE_EPOCH} AND NOT "$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
     endif()
     set(KOLVART_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
 else()
-    if(NOT KOLVART_RELEASE_DATE MATCHES "^([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])$")
-        message(FATAL_ERROR "KOLVART_RELEASE_DATE must be YYYY-MM-DD, not '${KOLVART_RELEASE_DATE}'")
-    endif()
-    # Days since 1970-01-01 of a date in the proleptic Gregorian calendar:
-    # the year is counted from March, so that the leap day falls at its end,
-    # in cycles of 400 years (146097 days).  Only dates from 1970 on occur,
-    # so every division below is of non-negative numbers.
-    math(EXPR _year "${CMAKE_MATCH_1}")
-    math(EXPR _month "1${CMAKE_MATCH_2} - 100")
-    math(EXPR _day "1${CMAKE_MATCH_3} - 100")
-    if(_month LESS_EQUAL 2)
-        math(EXPR _year "${_year} - 1")
-    endif()
-    math(EXPR _era "${_year} / 400")
-    math(EXPR _year_of_era "${_year} - ${_era} * 400")
-    math(EXPR _day_of_year "(153 * ((${_month} + 9) % 12) + 2) / 5 + ${_day} - 1")
-    math(EXPR _day_of_era
-        "${_year_of_era} * 365 + ${_year_of_era} / 4 - ${_year_of_era} / 100 + ${_day_of_year}")
-    math(EXPR KOLVART_SOURCE_DATE_EPOCH
-        "(${_era} * 146097 + ${_day_of_era} - 719468) * 86400")
+    set(KOLVART_SOURCE_DATE_EPOCH "${_release_epoch}")
 endif()

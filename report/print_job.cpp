@@ -53,8 +53,6 @@ std::vector<PrintItem> textLine(const QString& text) {
 PrintJob::PrintJob(std::unique_ptr<ReportPlatform> platform)
     : platform_(std::move(platform)) {}
 
-PrintJob::~PrintJob() = default;
-
 void PrintJob::Print(const BoxReader& box) {
     // Every failure, of the printer, its dialog, the message box or the
     // reading of a box, ends the click silently. What was sent to the

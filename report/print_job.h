@@ -1,6 +1,6 @@
 #pragma once
 
-#include "report/printer_error.h"
+#include "report/report_platform.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -9,8 +9,6 @@
 #include <memory>
 
 namespace kolvart {
-
-class ReportPlatform;
 
 // The six boxes of the window whose texts the report prints.
 enum class ReportBox { SpD, DD, ZI, SpD2, SpL, AW };
@@ -23,9 +21,6 @@ public:
     using BoxReader = std::function<QString(ReportBox)>;
 
     explicit PrintJob(std::unique_ptr<ReportPlatform> platform);
-    ~PrintJob();
-    PrintJob(const PrintJob&) = delete;
-    PrintJob& operator=(const PrintJob&) = delete;
 
     // The click of "&Afdruk": opens the job on the first call (printer
     // dialog, empty line, font), prints one block, breaks the page after the

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <type_traits>
@@ -26,12 +27,7 @@ namespace {
 // A lone carriage return separates lines in the texts of the report; a
 // QMessageBox breaks lines at a line feed only.
 QString withLineBreaks(QString text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const bool crlf = i + 1 < text.size() && text.at(i + 1) == u'\n';
-        if (text.at(i) == u'\r' && !crlf)
-            text[i] = u'\n';
-    }
-    return text;
+    return text.replace(QRegularExpression(QStringLiteral("\r(?!\n)")), QStringLiteral("\n"));
 }
 
 const QString noPrinter =
@@ -71,12 +67,7 @@ QtReportPlatform::QtReportPlatform(QWidget* dialogParent, PdfOutput pdf)
     : dialogParent_(dialogParent)
     , pdf_(std::move(pdf)) {}
 
-QtReportPlatform::~QtReportPlatform() {
-    // A job still open here was not released by the window; end it rather
-    // than leave a painter active on a printer that is going away.
-    if (painter_ && painter_->isActive())
-        painter_->end();
-}
+QtReportPlatform::~QtReportPlatform() = default;
 
 bool QtReportPlatform::dialogsShown() const {
     return !pdf_ || pdf_->showDialogs;
@@ -204,17 +195,12 @@ void QtReportPlatform::setFontSize(float points) {
 
 void QtReportPlatform::setFontStyle(FontStyle style, bool on) {
     QFont& current = font();
-    switch (style) {
-    case FontStyle::Bold:
+    if (style == FontStyle::Bold)
         current.setBold(on);
-        break;
-    case FontStyle::Italic:
+    else if (style == FontStyle::Italic)
         current.setItalic(on);
-        break;
-    case FontStyle::Underline:
+    else
         current.setUnderline(on);
-        break;
-    }
 }
 
 void QtReportPlatform::setHorizontalPosition(float x) {

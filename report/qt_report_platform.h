@@ -70,8 +70,10 @@ private:
     std::optional<PdfOutput> pdf_;
     std::unique_ptr<QPrinter> printer_;
     std::optional<QFont> font_;
-    std::unique_ptr<QPainter> painter_; // active while the job is open
-    QString notBegun_;                  // why the job could not be begun; reported when it ends
+    // Active while the job is open. Destroyed before the printer: a job the
+    // window did not release is ended while its printer is still there.
+    std::unique_ptr<QPainter> painter_;
+    QString notBegun_; // why the job could not be begun; reported when it ends
     // The print position in device pixels from the top-left corner of the
     // printable area; y is the top of the current line.
     qreal x_ = 0;

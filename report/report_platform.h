@@ -1,13 +1,32 @@
 #pragma once
 
-#include "report/print_item.h"
-#include "report/printer_error.h"
-
 #include <QString>
 
+#include <stdexcept>
+#include <string>
+#include <variant>
 #include <vector>
 
 namespace kolvart {
+
+// A failure of the printer, its dialog or the message box, raised at the
+// failing step. what() is the message shown to the user (UTF-8, Dutch).
+class PrinterError : public std::runtime_error {
+public:
+    explicit PrinterError(const std::string& message)
+        : std::runtime_error(message) {}
+};
+
+// A Tab item of a print statement: moves the print position to the left edge
+// of a column. Columns are numbered from 1 at the left edge of the line and
+// are as wide as the average character of the printer's current font.
+struct TabTo {
+    int column;
+};
+
+// One item of a print statement: a text, printed at the print position, or a
+// Tab to a column.
+using PrintItem = std::variant<QString, TabTo>;
 
 // The Boolean style settings of the printer's current font.
 enum class FontStyle { Bold, Italic, Underline };

@@ -8,6 +8,8 @@ namespace kolvart {
 inline constexpr char iconResourcePath[] = ":/icons/kolvart.png";
 
 // The window's icon: the 32 x 32 image. Needs a QGuiApplication.
-QIcon applicationIcon();
+inline QIcon applicationIcon() {
+    return QIcon(QString::fromLatin1(iconResourcePath));
+}
 
 } // namespace kolvart

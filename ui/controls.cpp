@@ -33,10 +33,7 @@ QFont labelFont(QFont::Weight weight) {
 // a frame keeps it instead of inheriting the frame's bold caption font.
 QFont defaultFont() {
     QFont font = QApplication::font();
-    font.setFamilies(font.families().isEmpty() ? QStringList{font.family()} : font.families());
-    font.setPointSizeF(font.pointSizeF());
-    font.setWeight(font.weight());
-    font.setItalic(font.italic());
+    font.setResolveMask(QFont::AllPropertiesResolved);
     return font;
 }
 

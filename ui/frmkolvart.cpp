@@ -136,13 +136,8 @@ bool frmKolvart::event(QEvent* event) {
 }
 
 void frmKolvart::closeEvent(QCloseEvent* event) {
-    // Closing ends the program too: a job still open is released, and a
-    // failure to release it is shown before the program ends.
-    try {
-        job_->Stop();
-    } catch (const PrinterError& error) {
-        showFailure(this, QString::fromUtf8(error.what()));
-    }
+    // Closing ends the program too: a job still open is released first.
+    releaseJob();
     event->accept();
 }
 
@@ -199,32 +194,24 @@ void frmKolvart::berekenClicked() {
 
 void frmKolvart::afdrukClicked() {
     job_->Print([this](ReportBox box) {
-        switch (box) {
-        case ReportBox::SpD:
-            return txtSpD->text();
-        case ReportBox::DD:
-            return txtDD->text();
-        case ReportBox::ZI:
-            return txtZI->text();
-        case ReportBox::SpD2:
-            return txtSpD2->text();
-        case ReportBox::SpL:
-            return txtSpL->text();
-        case ReportBox::AW:
-            return txtAW->text();
-        }
-        return QString();
+        QLineEdit* const boxes[] = {txtSpD, txtDD, txtZI, txtSpD2, txtSpL, txtAW}; // as ReportBox
+        return boxes[static_cast<int>(box)]->text();
     });
 }
 
 void frmKolvart::stoppenClicked() {
+    releaseJob();
+    ended_ = true;
+    desktop_->endProgram();
+}
+
+void frmKolvart::releaseJob() {
+    // A job the printer cannot release is shown before the program ends.
     try {
         job_->Stop();
     } catch (const PrinterError& error) {
         showFailure(this, QString::fromUtf8(error.what()));
     }
-    ended_ = true;
-    desktop_->endProgram();
 }
 
 } // namespace kolvart

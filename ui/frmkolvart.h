@@ -52,6 +52,7 @@ private:
     void berekenClicked();
     void afdrukClicked();
     void stoppenClicked();
+    void releaseJob(); // Stop, its failure shown
     void entryKeyPress(QLineEdit* next, qint16& keyAscii);
     void resultKeyPress(qint16& keyAscii);
 

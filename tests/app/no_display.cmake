@@ -1,6 +1,7 @@
 # The built program started where it finds no display: one plain line on
-# standard error and exit status 1, where Qt by itself would abort; for a
-# WAYLAND_DISPLAY that names no compositor as for an unreachable DISPLAY.
+# standard error and exit status 1, where Qt by itself would abort, and none
+# of Qt's warnings; for a WAYLAND_DISPLAY that names no compositor as for an
+# unreachable DISPLAY.
 # And where a platform is chosen that needs no display, the program starts.
 #
 #   cmake -DPROGRAM=path/to/kolvart -P no_display.cmake
@@ -26,6 +27,8 @@ string(REPEAT "x" 108 _long)
 set(_long "/${_long}")
 string(SUBSTRING "${_long}" 0 108 _long)
 set(_no_compositor "kolvart: geen beeldscherm: WAYLAND_DISPLAY")
+# Where libwayland cannot even try the socket, it says why itself, first.
+set(_libwayland "error:")
 
 # Each case: name | the environment, comma-separated, after everything
 # display-related is unset | the exit status, or "running" for a program
@@ -33,15 +36,16 @@ set(_no_compositor "kolvart: geen beeldscherm: WAYLAND_DISPLAY")
 # a running program).
 set(_cases
     "nothing set|                                   |1|kolvart: geen beeldscherm: DISPLAY en WAYLAND_DISPLAY zijn niet gezet\n"
-    "empty variables|DISPLAY=,WAYLAND_DISPLAY=,QT_QPA_PLATFORM=|1|kolvart: geen beeldscherm: DISPLAY en WAYLAND_DISPLAY zijn niet gezet\n"
+    "empty variables|DISPLAY=,WAYLAND_DISPLAY=,QT_QPA_PLATFORM=,XDG_RUNTIME_DIR=${_runtime}|1|kolvart: geen beeldscherm: DISPLAY en WAYLAND_DISPLAY zijn niet gezet\n"
     "xcb chosen, no DISPLAY|QT_QPA_PLATFORM=xcb,WAYLAND_DISPLAY=wayland-0|1|kolvart: geen beeldscherm: DISPLAY is niet gezet\n"
     "unreachable X server|DISPLAY=${_dead_display}|1|kolvart: geen beeldscherm: DISPLAY=${_dead_display} is niet bereikbaar\n"
     "unreachable X server and screen|DISPLAY=unix${_dead_display}.1|1|kolvart: geen beeldscherm: DISPLAY=unix${_dead_display}.1 is niet bereikbaar\n"
     "no compositor in the runtime directory|WAYLAND_DISPLAY=wayland-none,XDG_RUNTIME_DIR=${_runtime}|1|${_no_compositor}=wayland-none is niet bereikbaar\n"
     "a file in place of the socket|WAYLAND_DISPLAY=wayland-file,XDG_RUNTIME_DIR=${_runtime}|1|${_no_compositor}=wayland-file is niet bereikbaar\n"
     "no compositor at an absolute path|WAYLAND_DISPLAY=${_runtime}/wayland-file|1|${_no_compositor}=${_runtime}/wayland-file is niet bereikbaar\n"
-    "a name without runtime directory|WAYLAND_DISPLAY=wayland-0|1|${_no_compositor}=wayland-0 is niet bereikbaar: XDG_RUNTIME_DIR is niet gezet\n"
-    "a path too long for a socket|WAYLAND_DISPLAY=${_long}|1|${_no_compositor}=${_long} is niet bereikbaar: het pad van de socket is langer dan 107 tekens\n"
+    "a name without runtime directory|WAYLAND_DISPLAY=wayland-0|1|${_libwayland} XDG_RUNTIME_DIR is invalid or not set in the environment.\n${_no_compositor}=wayland-0 is niet bereikbaar\n"
+    "a path too long for a socket|WAYLAND_DISPLAY=${_long}|1|${_libwayland} socket path \"${_long}\" plus null terminator exceeds 108 bytes\n${_no_compositor}=${_long} is niet bereikbaar\n"
+    "wayland chosen, WAYLAND_DISPLAY unset|QT_QPA_PLATFORM=wayland,XDG_RUNTIME_DIR=${_runtime}|1|${_no_compositor}=wayland-0 is niet bereikbaar\n"
     "wayland chosen, no compositor|QT_QPA_PLATFORM=wayland,WAYLAND_DISPLAY=wayland-none,XDG_RUNTIME_DIR=${_runtime},DISPLAY=${_dead_display}|1|${_no_compositor}=wayland-none is niet bereikbaar\n"
     "no compositor, unreachable X server|WAYLAND_DISPLAY=wayland-none,XDG_RUNTIME_DIR=${_runtime},DISPLAY=${_dead_display}|1|${_no_compositor}=wayland-none is niet bereikbaar, DISPLAY=${_dead_display} evenmin\n"
     "offscreen chosen|QT_QPA_PLATFORM=offscreen|running|-"
