@@ -103,6 +103,7 @@ public:
         QString text;
         int buttons = 0;
         bool onTop = false;
+        QAbstractPrintDialog::PrintDialogOptions options = {};
     };
 
     ModalResponder() {
@@ -123,7 +124,7 @@ private:
                             box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
             box->button(QMessageBox::Ok)->click();
         } else if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
-            seen.push_back({QStringLiteral("printer dialog"), dialog->windowTitle(), {}, 0, false});
+            seen.push_back({QStringLiteral("printer dialog"), {}, {}, 0, false, dialog->options()});
             dialog->reject();
         } else if (auto* other = qobject_cast<QDialog*>(modal)) {
             seen.push_back(
@@ -391,6 +392,9 @@ void QtReportPlatformTest::cancelledDialogStillPrintsAndTheNoticeHasTwoLines() {
     job->Print(boxText);
     QCOMPARE(responder.seen.size(), std::size_t{2});
     QCOMPARE(responder.seen[0].kind, QStringLiteral("printer dialog"));
+    // The set-up variant: printer and page settings, no page range.
+    QCOMPARE(responder.seen[0].options,
+             QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     const ModalResponder::Seen& box = responder.seen[1];
     QCOMPARE(box.kind, QStringLiteral("message"));
     QCOMPARE(box.title, QStringLiteral("Kolvart"));
