@@ -7,6 +7,9 @@
 #include <QCoreApplication>
 #include <QTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -65,6 +68,9 @@ void SessionEndTest::init() {
 }
 
 void SessionEndTest::cleanup() {
+    // In the program's order, the watch before the job: an exit handler
+    // still holding the job would touch it after it is gone, which the
+    // sanitizers report as the test program exits.
     sessionEnd_.reset();
     job_.reset();
     std::fclose(errors_);
@@ -95,6 +101,16 @@ void SessionEndTest::signalReleasesTheJobThenEnds() {
     QVERIFY(std::equal(printed.begin(), printed.end(), printer_.log.begin()));
     QCOMPARE(printer_.log.size(), printed.size() + static_cast<std::size_t>(released));
     QCOMPARE(errors(), std::string());
+
+    // The program's own ending, with the handler still in place: a parent
+    // that waits for it sees it ended by the signal, not exit with a status.
+    const pid_t child = ::fork();
+    if (child == 0)
+        kolvart::SessionEnd::endBySignal(signal);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == signal,
+             qPrintable(QString::number(status)));
 }
 
 void SessionEndTest::secondSignalDuringTheReleaseChangesNothing() {

@@ -54,24 +54,25 @@ QStringList pdfPages(const QString& path) {
     return pages;
 }
 
-// A word on the first page of a PDF file, where it starts, in points from the
-// top-left corner of the sheet.
+// A word on the first page of a PDF file, where it starts and where it ends
+// at the bottom, in points from the top-left corner of the sheet.
 struct Word {
     QString text;
     double x;
     double y;
+    double bottom;
 };
 
 std::vector<Word> firstPageWords(const QString& path) {
     const QString html = pdftotext({QStringLiteral("-bbox"), QStringLiteral("-l"),
                                     QStringLiteral("1"), path, QStringLiteral("-")});
-    static const QRegularExpression word(
-        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" [^>]*yMax="([\d.]+)">([^<]*)</word>)re"));
     std::vector<Word> words;
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const auto match = it.next();
-        words.push_back(
-            {match.captured(3), match.captured(1).toDouble(), match.captured(2).toDouble()});
+        words.push_back({match.captured(4), match.captured(1).toDouble(),
+                         match.captured(2).toDouble(), match.captured(3).toDouble()});
     }
     return words;
 }
@@ -102,6 +103,7 @@ public:
         QString text;
         int buttons = 0;
         bool onTop = false;
+        QAbstractPrintDialog::PrintDialogOptions options = {};
     };
 
     ModalResponder() {
@@ -122,7 +124,7 @@ private:
                             box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
             box->button(QMessageBox::Ok)->click();
         } else if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
-            seen.push_back({QStringLiteral("printer dialog"), dialog->windowTitle(), {}, 0, false});
+            seen.push_back({QStringLiteral("printer dialog"), {}, {}, 0, false, dialog->options()});
             dialog->reject();
         } else if (auto* other = qobject_cast<QDialog*>(modal)) {
             seen.push_back(
@@ -251,7 +253,7 @@ void QtReportPlatformTest::tabsLineTheColumnsUp() {
             if (w.text == text)
                 return w;
         }
-        return Word{QStringLiteral("(missing ") + text + u')', -1000, -1000};
+        return Word{QStringLiteral("(missing ") + text + u')', -1000, -1000, -1000};
     };
     const auto near = [](double a, double b) {
         return std::abs(a - b) < 0.05;
@@ -310,6 +312,20 @@ void QtReportPlatformTest::linesPastTheBottomGoOnTheNextSheet() {
     QCOMPARE(pages.join(QString()).count(QStringLiteral("regel ")), 150);
     QVERIFY(pages.last().contains(QStringLiteral("regel 150")));
     QVERIFY(!pages.first().contains(QStringLiteral("regel 150")));
+    // The first sheet is full: its last line ends inside the printable area,
+    // and one line more would not.
+    QPrinter sheet(QPrinter::HighResolution);
+    sheet.setOutputFormat(QPrinter::PdfFormat);
+    const double edge = sheet.pageLayout().paintRect(QPageLayout::Point).bottom();
+    std::vector<double> lines; // where each line ends, from the top down
+    for (const Word& word : firstPageWords(path)) {
+        if (word.text == QLatin1String("regel"))
+            lines.push_back(word.bottom);
+    }
+    const double last = lines.back();
+    const double step = last - lines[lines.size() - 2];
+    QVERIFY2(last <= edge && last + step > edge,
+             qPrintable(QStringLiteral("%1 %2 %3").arg(last).arg(step).arg(edge)));
 }
 
 void QtReportPlatformTest::stopReleasesTheJobOnce() {
@@ -376,6 +392,9 @@ void QtReportPlatformTest::cancelledDialogStillPrintsAndTheNoticeHasTwoLines() {
     job->Print(boxText);
     QCOMPARE(responder.seen.size(), std::size_t{2});
     QCOMPARE(responder.seen[0].kind, QStringLiteral("printer dialog"));
+    // The set-up variant: printer and page settings, no page range.
+    QCOMPARE(responder.seen[0].options,
+             QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     const ModalResponder::Seen& box = responder.seen[1];
     QCOMPARE(box.kind, QStringLiteral("message"));
     QCOMPARE(box.title, QStringLiteral("Kolvart"));

@@ -337,6 +337,11 @@ void FrmKolvartTest::filtersKeys_data() {
     const QList<Key> digitsAndPoint{{Qt::Key_1}, {Qt::Key_2}, {Qt::Key_Period}, {Qt::Key_5}};
     QTest::newRow("digits and a point") << "txtSpD"
                                         << "" << digitsAndPoint << "12.5" << 0;
+    QList<Key> everyDigit;
+    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key)
+        everyDigit.append(Key{Qt::Key(key)});
+    QTest::newRow("every digit") << "txtZI"
+                                 << "" << everyDigit << "0123456789" << 0;
     QTest::newRow("a second point passes")
         << "txtDD"
         << ""
@@ -363,12 +368,17 @@ void FrmKolvartTest::filtersKeys_data() {
                                                 << QList<Key>{{Qt::Key_A, Qt::ControlModifier},
                                                               {Qt::Key_C, Qt::ControlModifier},
                                                               {Qt::Key_X, Qt::ControlModifier},
-                                                              {Qt::Key_V, Qt::ControlModifier}}
-                                                << "42" << 4;
+                                                              {Qt::Key_V, Qt::ControlModifier},
+                                                              {Qt::Key_Z, Qt::ControlModifier}}
+                                                << "42" << 5;
     QTest::newRow("x11 delete types nothing")
         << "txtZI"
         << "98" << QList<Key>{{Qt::Key_Home}, {Qt::Key_Delete, {}, QStringLiteral("\x7f")}} << "8"
         << 0;
+    // DEL as the text of a key of no known code types nothing, as Delete does.
+    QTest::newRow("DEL text types nothing")
+        << "txtDD"
+        << "98" << QList<Key>{{Qt::Key(0), {}, QStringLiteral("\x7f")}} << "98" << 0;
     QTest::newRow("x11 ctrl+v is refused")
         << "txtZI"
         << "98" << QList<Key>{{Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16")}} << "98"
