@@ -87,8 +87,14 @@ bool KeyFilter::boxKeyPress(QLineEdit& box, const QKeyEvent& event) {
     if (isCommandChord(event))
         return true;
     const std::optional<qint16> code = characterCode(event);
-    if (!code)
-        return false; // keys that type nothing edit and move as the box does by itself
+    if (!code) {
+        // Keys that type nothing edit and move as the box does by itself. Ctrl
+        // with a keypad key types nothing either, though the box would insert
+        // the key's text past the filter.
+        const QString text = event.text();
+        return event.modifiers().testFlag(Qt::ControlModifier) && !text.isEmpty() &&
+               text.front().isPrint();
+    }
 
     qint16 keyAscii = *code;
     handlers_.keyPress(box, keyAscii);

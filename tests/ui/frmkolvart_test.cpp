@@ -379,6 +379,14 @@ void FrmKolvartTest::filtersKeys_data() {
     QTest::newRow("DEL text types nothing")
         << "txtDD"
         << "98" << QList<Key>{{Qt::Key(0), {}, QStringLiteral("\x7f")}} << "98" << 0;
+    const Qt::KeyboardModifiers ctrlKeypad = Qt::ControlModifier | Qt::KeypadModifier;
+    QTest::newRow("ctrl with keypad keys types nothing")
+        << "txtZI"
+        << "12" << QList<Key>{x11(Qt::Key_Minus, ctrlKeypad, "-"), x11(Qt::Key_7, ctrlKeypad, "7")}
+        << "12" << 0;
+    QTest::newRow("ctrl with a keypad key types no result")
+        << "txtAW"
+        << "12" << QList<Key>{x11(Qt::Key_Plus, ctrlKeypad, "+")} << "12" << 0;
     QTest::newRow("x11 ctrl+v is refused")
         << "txtZI"
         << "98" << QList<Key>{{Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16")}} << "98"
