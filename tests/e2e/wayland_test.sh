@@ -59,6 +59,9 @@ take_program "$@"
 /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
     missing+=("Python's AT-SPI bindings (packages python3, python3-gi, gir1.2-atspi-2.0)")
 [ -x /usr/libexec/at-spi-bus-launcher ] || missing+=("at-spi-bus-launcher (package at-spi2-core)")
+# sway's keymap goes there, written as the user.
+[ -n "$(find /dev/shm -maxdepth 0 -perm -o+w 2>/dev/null)" ] ||
+    missing+=("a /dev/shm that everyone may write (tmpfs, mode 1777)")
 require_tools sway:sway swaymsg:sway wtype:wtype pulseaudio:pulseaudio pactl:pulseaudio-utils \
     dbus-daemon:dbus dbus-send:dbus stdbuf:coreutils setpriv:util-linux flock:util-linux \
     timeout:coreutils
