@@ -23,7 +23,7 @@ build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-
     qt6-wayland libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop)
 test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemagick cups cups-client cups-bsd
     printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
-    clang libclang-rt-14-dev python3 dpkg-dev file lintian man-db
+    clang libclang-rt-dev python3 dpkg-dev file lintian man-db
     sway wtype dbus at-spi2-core python3-gi gir1.2-atspi-2.0 pulseaudio pulseaudio-utils)
 
 install_missing() {
