@@ -54,9 +54,10 @@ jobs=$(nproc)
 # this machine uses, with the packages above, and kept for the next run (CI
 # clones afresh, so it lives outside the clone). It is made in a temporary
 # directory and renamed when complete, so a broken-off run leaves no half
-# chroot behind. Each run copies the tracked files in and runs "dev.sh test"
-# there, in a mount and process namespace of its own: when it ends, however it
-# ends, nothing stays mounted and nothing it started stays running.
+# chroot behind; an install inside that broke off is finished first. Each run
+# copies the tracked files in and runs "dev.sh test" there, in a mount and
+# process namespace of its own: when it ends, however it ends, nothing stays
+# mounted and nothing it started stays running.
 debian13_root=/var/cache/kolvart/debian13
 
 test_debian13() {
@@ -98,7 +99,7 @@ test_debian13() {
         mount -t tmpfs -o mode=1777,nosuid,nodev shm "$root/dev/shm" # the keymap sway hands out
         chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin \
             HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
-            bash -c "cd /srv/kolvart && ./dev.sh test"' bash "$debian13_root"
+            bash -c "dpkg --configure -a && cd /srv/kolvart && ./dev.sh test"' bash "$debian13_root"
 }
 
 build() { # preset
