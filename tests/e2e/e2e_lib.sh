@@ -215,6 +215,9 @@ alive() { kill -0 "$1" 2>/dev/null; }
 # set on the server would fall back to the plain US one.
 start_xvfb() { # geometry
     step="starting Xvfb"
+    # Emptied here, not only by the redirection in the background child: a
+    # number left by an Xvfb started before must not pass for the new one's.
+    : >"$tmp/display"
     setpriv --pdeathsig TERM -- Xvfb -displayfd 3 -noreset -screen 0 "$1" \
         -nolisten tcp 3>"$tmp/display" >"$log_dir/xvfb.log" 2>&1 &
     xvfb_pid=$!
