@@ -6,6 +6,8 @@
 #   ./dev.sh test        the whole test suite: built with warnings as errors, again without
 #                        the program's X11 code, under AddressSanitizer and
 #                        UndefinedBehaviorSanitizer, and a short fuzz run
+#   ./dev.sh test-debian13  the same suite on Debian 13, in a chroot that it makes once
+#                        (as root) under /var/cache/kolvart and keeps
 #   ./dev.sh sanitize    only the suite under the sanitizers
 #   ./dev.sh screenshot  start the program under Xvfb and write docs/screenshot.png
 #   ./dev.sh bench       build and run the benchmarks
@@ -26,7 +28,7 @@ build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-
     qt6-wayland libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop)
 test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemagick cups cups-client cups-bsd
     printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
-    clang libclang-rt-14-dev python3 dpkg-dev file lintian man-db
+    clang libclang-rt-dev python3 dpkg-dev file lintian man-db
     sway wtype dbus at-spi2-core python3-gi gir1.2-atspi-2.0 pulseaudio pulseaudio-utils)
 
 install_missing() {
@@ -51,6 +53,58 @@ install_missing() {
 
 jobs=$(nproc)
 
+# Debian 13 "trixie": the suite runs in a chroot made from the Debian mirror
+# this machine uses, with the packages above, and kept for the next run (CI
+# clones afresh, so it lives outside the clone). It is made in a temporary
+# directory and renamed when complete, so a broken-off run leaves no half
+# chroot behind; an install inside that broke off is finished first. Each run
+# copies the tracked files in and runs "dev.sh test" there, in a mount and
+# process namespace of its own: when it ends, however it ends, nothing stays
+# mounted and nothing it started stays running.
+debian13_root=/var/cache/kolvart/debian13
+
+test_debian13() {
+    if [ "$(id -u)" -ne 0 ]; then
+        exec sudo -- "$PWD/dev.sh" test-debian13
+    fi
+    install_missing mmdebstrap git
+    local cache=${debian13_root%/*}
+    mkdir -p "$cache"
+    exec 9>"$cache/debian13.lock"
+    flock 9 # one run at a time in the chroot
+    if [ ! -d "$debian13_root" ]; then
+        rm -rf --one-file-system "$cache"/debian13.new.*
+        local mirror new include
+        mirror=$(apt-get indextargets --format '$(REPO_URI)' 'Label: Debian' | head -n 1)
+        mirror=${mirror:-http://deb.debian.org/debian}
+        new=$(mktemp -d "$cache/debian13.new.XXXXXX")
+        echo "dev.sh: making the Debian 13 chroot $debian13_root from $mirror"
+        include=$(IFS=,; echo "${build_packages[*]},${test_packages[*]}")
+        unshare --mount --propagation private -- mmdebstrap --quiet --variant=minbase \
+            --include="$include" trixie "$new" "$mirror"
+        # Packages installed later start no services in it.
+        printf '#!/bin/sh\nexit 101\n' >"$new/usr/sbin/policy-rc.d"
+        chmod 755 "$new/usr/sbin/policy-rc.d"
+        mv -T "$new" "$debian13_root"
+    fi
+    local tree=$debian13_root/srv/kolvart
+    rm -rf --one-file-system "$tree"
+    mkdir -p "$tree"
+    git ls-files -z | tar --null --no-recursion --ignore-failed-read -T - -cf - | tar -xf - -C "$tree"
+    cp -L /etc/resolv.conf "$debian13_root/etc/resolv.conf"
+    unshare --mount --propagation private --pid --fork --kill-child -- bash -euc '
+        root=$1
+        # / has to be a mount point inside: the print test makes a mount namespace.
+        mount --bind "$root" "$root"
+        mount -t proc proc "$root/proc"
+        mount --rbind /sys "$root/sys"
+        mount --rbind /dev "$root/dev"
+        mount -t tmpfs -o mode=1777,nosuid,nodev shm "$root/dev/shm" # the keymap sway hands out
+        chroot "$root" /usr/bin/env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin \
+            HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" CI="${CI:-}" \
+            bash -c "dpkg --configure -a && cd /srv/kolvart && ./dev.sh test"' bash "$debian13_root"
+}
+
 build() { # preset
     cmake --preset "$1" >/dev/null
     cmake --build --preset "$1" -j "$jobs"
@@ -73,6 +127,9 @@ test)
         build "$preset"
         ctest --preset "$preset" -j "$jobs"
     done
+    ;;
+test-debian13)
+    test_debian13
     ;;
 sanitize)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
@@ -101,7 +158,7 @@ deb)
     (cd build/release && cpack -G DEB)
     ;;
 *)
-    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -122,7 +122,6 @@ User lp
 Group lp
 SystemGroup root
 LogFileGroup root
-PeerCred on
 EOF
 cat >"$tmp/cupsd.conf" <<EOF
 LogLevel debug
@@ -174,6 +173,13 @@ else
     cups_pdf_conf_outside="/etc/cups/cups-pdf-$queue.conf"
     cp "$tmp/cups-pdf-etc/cups-pdf-$queue.conf" "$cups_pdf_conf_outside"
     cupsd_command=(cupsd -f -c "$tmp/cupsd.conf" -s "$tmp/cups-files.conf")
+fi
+# PeerCred on, as Debian's own cups-files.conf has it, where this cupsd knows
+# the directive: it came with a security update of cups 2.4.2 (Debian 12);
+# cups 2.4.10 (Debian 13) refuses to start on it.
+{ cat "$tmp/cups-files.conf" && echo "PeerCred on"; } >"$tmp/cups-files-peercred.conf"
+if cupsd -t -c "$tmp/cupsd.conf" -s "$tmp/cups-files-peercred.conf" >/dev/null 2>&1; then
+    mv "$tmp/cups-files-peercred.conf" "$tmp/cups-files.conf"
 fi
 cupsd -t -c "$tmp/cupsd.conf" -s "$tmp/cups-files.conf" >"$log_dir/cupsd-check.log" 2>&1 ||
     fail "cupsd rejects the configuration: $(cat "$log_dir/cupsd-check.log")"
