@@ -12,9 +12,8 @@ struct CoilFit;
 
 // The coil that the search settled on, as the texts of the three result boxes.
 struct CoilDesign {
-    // Writes the figures of the fit with the decimal separator given. The
-    // texts are made where they stay: moving them in would add some 5 % to
-    // the time of Bereken.
+    // Writes the figures of the fit with the decimal separator given; the
+    // texts are made in place, where they stay.
     CoilDesign(const CoilFit& fit, std::string_view decimalSeparator);
 
     std::string diameter; // text for txtSpD2: the coil diameter, in half millimetres
