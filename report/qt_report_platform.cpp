@@ -195,12 +195,17 @@ void QtReportPlatform::setFontSize(float points) {
 
 void QtReportPlatform::setFontStyle(FontStyle style, bool on) {
     QFont& current = font();
-    if (style == FontStyle::Bold)
+    switch (style) { // every style named, so that a new one is a warning here
+    case FontStyle::Bold:
         current.setBold(on);
-    else if (style == FontStyle::Italic)
+        break;
+    case FontStyle::Italic:
         current.setItalic(on);
-    else
+        break;
+    case FontStyle::Underline:
         current.setUnderline(on);
+        break;
+    }
 }
 
 void QtReportPlatform::setHorizontalPosition(float x) {
