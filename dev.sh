@@ -54,18 +54,39 @@ install_missing() {
 jobs=$(nproc)
 
 # Debian 13 "trixie": the suite runs in a chroot made from the Debian mirror
-# this machine uses, with the packages above, and kept for the next run (CI
-# clones afresh, so it lives outside the clone). It is made in a temporary
-# directory and renamed when complete, so a broken-off run leaves no half
-# chroot behind; an install inside that broke off is finished first. Each run
+# that apt's sources name on this machine, with the packages above, and kept
+# for the next run (CI clones afresh, so it lives outside the clone). It is
+# made in a temporary directory and renamed when complete, so a broken-off run
+# leaves no half chroot behind; an install inside that broke off is finished first. Each run
 # copies the tracked files in and runs "dev.sh test" there, in a mount and
 # process namespace of its own: when it ends, however it ends, nothing stays
 # mounted and nothing it started stays running.
 debian13_root=/var/cache/kolvart/debian13
 
+# The Debian mirror that apt's sources name, as apt reads them. Its lists are
+# fetched first where apt has none yet: the archive's label comes from there.
+debian_mirror() {
+    local targets=(apt-get indextargets --format '$(REPO_URI)' 'Label: Debian')
+    local mirror
+    mirror=$("${targets[@]}" | head -n 1)
+    if [ -z "$mirror" ]; then
+        apt-get update -qq >/dev/null || true
+        mirror=$("${targets[@]}" | head -n 1)
+    fi
+    if [ -z "$mirror" ]; then
+        echo "dev.sh: apt's sources name no Debian mirror to make the Debian 13 chroot from: add one to /etc/apt/sources.list (\"deb URL $(. /etc/os-release && echo "$VERSION_CODENAME") main\", URL a Debian mirror), run apt-get update, and try again" >&2
+        exit 1
+    fi
+    echo "$mirror"
+}
+
 test_debian13() {
     if [ "$(id -u)" -ne 0 ]; then
         exec sudo -- "$PWD/dev.sh" test-debian13
+    fi
+    local mirror=
+    if [ ! -d "$debian13_root" ]; then
+        mirror=$(debian_mirror)
     fi
     install_missing mmdebstrap git
     local cache=${debian13_root%/*}
@@ -74,9 +95,8 @@ test_debian13() {
     flock 9 # one run at a time in the chroot
     if [ ! -d "$debian13_root" ]; then
         rm -rf --one-file-system "$cache"/debian13.new.*
-        local mirror new include
-        mirror=$(apt-get indextargets --format '$(REPO_URI)' 'Label: Debian' | head -n 1)
-        mirror=${mirror:-http://deb.debian.org/debian}
+        local new include
+        mirror=${mirror:-$(debian_mirror)}
         new=$(mktemp -d "$cache/debian13.new.XXXXXX")
         echo "dev.sh: making the Debian 13 chroot $debian13_root from $mirror"
         include=$(IFS=,; echo "${build_packages[*]},${test_packages[*]}")
