@@ -330,6 +330,8 @@ shopt -u nullglob
 [ ${#pdfs[@]} -eq 1 ] || fail "expected one PDF from cups-pdf in $pdf_dir, found ${#pdfs[@]}"
 pdf=${pdfs[0]}
 say "cups-pdf wrote $pdf"
+# cups-pdf names the file after the job, as the print queue lists it.
+[ "${pdf##*/}" = Kolvart.pdf ] || fail "the print queue named the job ${pdf##*/}, not Kolvart"
 
 # ----------------------------------------------------------------- PDF ----
 step="checking the PDF"

@@ -209,6 +209,9 @@ void QtReportPlatformTest::printsTheValuesBesideTheirLabels() {
     job->Print(boxText);
     job->Stop();
 
+    // The name the print queue lists the job under is the document's title.
+    QVERIFY(pdftotext({QStringLiteral("-htmlmeta"), path, QStringLiteral("-")})
+                .contains(QStringLiteral("<title>Kolvart</title>")));
     const QStringList pages = pdfPages(path);
     QCOMPARE(pages.size(), 1);
     const QString expected[] = {
