@@ -4,12 +4,11 @@
 # unreachable DISPLAY.
 # And where a platform is chosen that needs no display, the program starts.
 #
-#   cmake -DPROGRAM=path/to/kolvart -DQT_PLATFORMS=path/to/qt6/plugins/platforms
-#         -P no_display.cmake
+#   cmake -DPROGRAM=path/to/kolvart -DQTPATHS=path/to/qtpaths -P no_display.cmake
 
-if(NOT PROGRAM OR NOT QT_PLATFORMS)
-    message(FATAL_ERROR "usage: cmake -DPROGRAM=path/to/kolvart "
-        "-DQT_PLATFORMS=path/to/qt6/plugins/platforms -P no_display.cmake")
+if(NOT PROGRAM OR NOT QTPATHS)
+    message(FATAL_ERROR "usage: cmake -DPROGRAM=path/to/kolvart -DQTPATHS=path/to/qtpaths "
+        "-P no_display.cmake")
 endif()
 
 # timeout (coreutils) ends the program still running after two seconds, and
@@ -37,9 +36,12 @@ set(_no_compositor "kolvart: geen beeldscherm: WAYLAND_DISPLAY")
 # own line is all that comes, and all that is checked; where the run demands
 # every tool, the plugin has to be there.
 set(_libwayland "error:")
-file(GLOB _wayland_plugin "${QT_PLATFORMS}/*qwayland*")
+# qtpaths tells where the Qt that the program loads looks for its plugins.
+execute_process(COMMAND "${QTPATHS}" --plugin-dir OUTPUT_VARIABLE _plugins
+    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+file(GLOB _wayland_plugin "${_plugins}/platforms/*qwayland*")
 if(NOT _wayland_plugin)
-    set(_no_plugin "Qt's Wayland platform plugin is not in ${QT_PLATFORMS} (package qt6-wayland)")
+    set(_no_plugin "Qt's Wayland platform plugin is not in ${_plugins}/platforms (package qt6-wayland)")
     if("$ENV{KOLVART_TEST_REQUIRE_ALL}" STREQUAL "1")
         message(FATAL_ERROR "${_no_plugin}")
     endif()
