@@ -330,8 +330,11 @@ shopt -u nullglob
 [ ${#pdfs[@]} -eq 1 ] || fail "expected one PDF from cups-pdf in $pdf_dir, found ${#pdfs[@]}"
 pdf=${pdfs[0]}
 say "cups-pdf wrote $pdf"
-# cups-pdf names the file after the job, as the print queue lists it.
-[ "${pdf##*/}" = Kolvart.pdf ] || fail "the print queue named the job ${pdf##*/}, not Kolvart"
+# The page log's line of the finished job ends with its name, media, sides.
+job_logged() { grep -q '^[^ ]* [^ ]* 1 .* total ' "$log_dir/page_log" 2>/dev/null; }
+wait_until "$wait_seconds" "the job's line in the page log" job_logged
+job_name=$(awk '$3 == 1 && $6 == "total" { print $(NF - 2) }' "$log_dir/page_log")
+[ "$job_name" = Kolvart ] || fail "the print queue named the job '$job_name', not Kolvart"
 
 # ----------------------------------------------------------------- PDF ----
 step="checking the PDF"

@@ -1,3 +1,4 @@
+#include "report/cups_service.h"
 #include "report/print_job.h"
 #include "report/qt_report_platform.h"
 
@@ -10,12 +11,17 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include <cups/cups.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <vector>
@@ -153,6 +159,8 @@ private slots:
     void aJobThatMissesItsDestinationIsReportedAtStop_data();
     void aJobThatMissesItsDestinationIsReportedAtStop();
     void cancelledDialogStillPrintsAndTheNoticeHasTwoLines();
+    void thePrintServicesWordsReachTheUser_data();
+    void thePrintServicesWordsReachTheUser();
 
 private:
     QString pdfPath(const QString& name) const { return dir_.filePath(name + ".pdf"); }
@@ -354,7 +362,8 @@ void QtReportPlatformTest::aJobThatMissesItsDestinationIsReportedAtStop_data() {
     const QString missing = dir_.filePath(QStringLiteral("missing/report.pdf"));
     QTest::newRow("folder missing")
         << missing << 0.0f
-        << QStringLiteral("Het bestand \"%1\" kan niet worden geschreven: ").arg(missing);
+        << QStringLiteral("Het bestand \"%1\" kan niet worden geschreven: %2.")
+               .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT)));
     // PDF output with no file is what Qt's printer gives where there is no
     // print queue.
     QTest::newRow("no printer") << QString() << 0.0f
@@ -414,6 +423,34 @@ void QtReportPlatformTest::cancelledDialogStillPrintsAndTheNoticeHasTwoLines() {
     const QStringList pages = pdfPages(path);
     QCOMPARE(pages.size(), 1);
     QCOMPARE(pages.first().count(roundingNote), 2);
+}
+
+void QtReportPlatformTest::thePrintServicesWordsReachTheUser_data() {
+    QTest::addColumn<bool>("submitted");
+    QTest::addColumn<QString>("message"); // %1: libcups's words
+
+    // Where nothing answers, a query fails as a refusal, a submission as a
+    // queue that could not be looked up.
+    QTest::newRow("refused") << false
+                             << QStringLiteral("De afdrukdienst heeft de afdruk voor \"kolvart\" "
+                                               "niet aangenomen: %1");
+    QTest::newRow("unreachable")
+        << true << QStringLiteral("De afdrukdienst (/nonexistent/cups.sock) is niet bereikbaar: %1");
+}
+
+void QtReportPlatformTest::thePrintServicesWordsReachTheUser() {
+    QFETCH(bool, submitted);
+    QFETCH(QString, message);
+    cupsSetServer("/nonexistent/cups.sock");
+    const auto restore = qScopeGuard([] { cupsSetServer(nullptr); });
+    if (submitted)
+        QCOMPARE(cupsPrintFile("kolvart", "/dev/null", "Kolvart", 0, nullptr), 0);
+    else
+        ippDelete(cupsDoRequest(CUPS_HTTP_DEFAULT, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
+    const QString refusal = cupsRefusal(QStringLiteral("kolvart"));
+    const QString words = QString::fromUtf8(cupsLastErrorString());
+    QVERIFY(!words.isEmpty());
+    QCOMPARE(refusal, message.arg(words));
 }
 
 } // namespace kolvart
