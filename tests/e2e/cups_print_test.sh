@@ -6,11 +6,11 @@
 # Starts a CUPS server of its own (private configuration and spool in a
 # temporary directory, reachable only through a Unix socket there) with a
 # cups-pdf queue as its default printer, an Xvfb server on a free display and
-# the program. Types 10, 1, 1 and clicks "Bereken" with the keyboard, then
-# prints eight blocks with "Afdruk" (accepting the print dialog the first
-# time and the message box every time; the eighth block after a second
-# calculation with 20, 0.5, 10) and ends with "Stoppen". The program has to
-# end by itself and its one print job has to come out of cups-pdf as a PDF of
+# the program, on a Dutch desktop. Types 10, 1, 1 and clicks "Bereken" with the
+# keyboard, then prints eight blocks with "Afdruk" (accepting the print
+# dialog, Qt's in Dutch, the first time and the message box every time; the
+# eighth block after a second calculation with 20, 0.5, 10) and ends with
+# "Stoppen". The program has to end by itself and its one print job has to come out of cups-pdf as a PDF of
 # two sheets: seven blocks on the first, the eighth on the second, each block
 # with its labels, " = ", values and units.
 #
@@ -57,6 +57,8 @@ fi
 [ -x /usr/lib/cups/filter/pdftops ] || missing+=("the pdftops filter (package cups-filters)")
 ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 [ -r "$ppd" ] || missing+=("$ppd (package printer-driver-cups-pdf)")
+[ -r /usr/share/qt6/translations/qtbase_nl.qm ] ||
+    missing+=("Qt's Dutch translation (package qt6-translations-l10n)")
 require_tools cupsd:cups-daemon lpadmin:cups-client lpstat:cups-client cupsreject:cups-client \
     cupsaccept:cups-client \
     Xvfb:xvfb xdotool:xdotool xwininfo:x11-utils import:imagemagick \
@@ -242,8 +244,8 @@ start_program() {
     # display (a dbus-daemon that would outlive the test where dbus-launch is
     # installed, a leak report from the failed attempt under LeakSanitizer).
     DBUS_SESSION_BUS_ADDRESS="unix:path=$tmp/no-session-bus" CUPS_USER="$program_user" \
-        QT_QPA_PLATFORM=xcb LANG=C.UTF-8 LC_ALL=C.UTF-8 \
-        setpriv --pdeathsig TERM -- env --default-signal=INT "$program" \
+        QT_QPA_PLATFORM=xcb LANG=nl_NL.UTF-8 LC_NUMERIC=C.UTF-8 \
+        setpriv --pdeathsig TERM -- env -u LC_ALL --default-signal=INT "$program" \
         >>"$log_dir/program.log" 2>&1 &
     app_pid=$!
     find_window main '^Berekenen van luchtspoeltjes' "Berekenen van luchtspoeltjes"
@@ -270,7 +272,7 @@ print_block() { # n total
     focus "$main" "the main window"
     xdotool key alt+a
     if [ "$1" -eq 1 ]; then
-        find_window dialog '^Print' "the print dialog"
+        find_window dialog '^Afdrukken$' "the print dialog, in Dutch"
         accept "$dialog" "the print dialog"
     fi
     find_window box '^Kolvart$' "the message box Kolvart after print $1"
