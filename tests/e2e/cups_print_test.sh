@@ -10,9 +10,10 @@
 # keyboard, then prints eight blocks with "Afdruk" (accepting the print
 # dialog, Qt's in Dutch, the first time and the message box every time; the
 # eighth block after a second calculation with 20, 0.5, 10) and ends with
-# "Stoppen". The program has to end by itself and its one print job has to come out of cups-pdf as a PDF of
-# two sheets: seven blocks on the first, the eighth on the second, each block
-# with its labels, " = ", values and units.
+# "Stoppen". The program has to end by itself and its one print job, named
+# "Kolvart", has to come out of cups-pdf as a PDF of two sheets: seven blocks
+# on the first, the eighth on the second, each block with its labels, " = ",
+# values and units.
 #
 # Then the session's end: two blocks, then SIGTERM, SIGHUP or SIGINT, once
 # with Print's message box still open; each leaves one job with both blocks
