@@ -28,7 +28,7 @@ build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-
     qt6-wayland libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop)
 test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemagick cups cups-client cups-bsd
     printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
-    clang libclang-rt-dev python3 dpkg-dev file lintian man-db
+    clang libclang-rt-dev clang-tidy shellcheck python3 dpkg-dev file lintian man-db
     sway wtype dbus at-spi2-core python3-gi gir1.2-atspi-2.0 pulseaudio pulseaudio-utils)
 
 install_missing() {
@@ -66,6 +66,7 @@ debian13_root=/var/cache/kolvart/debian13
 # The Debian mirror that apt's sources name, as apt reads them. Its lists are
 # fetched first where apt has none yet: the archive's label comes from there.
 debian_mirror() {
+    # shellcheck disable=SC2016 # $(REPO_URI) is apt's field, not the shell's
     local targets=(apt-get indextargets --format '$(REPO_URI)' 'Label: Debian')
     local mirror
     mirror=$("${targets[@]}" | head -n 1)
@@ -112,6 +113,7 @@ test_debian13() {
     mkdir -p "$tree"
     git ls-files -z | tar --null --no-recursion --ignore-failed-read -T - -cf - | tar -xf - -C "$tree"
     cp -L /etc/resolv.conf "$debian13_root/etc/resolv.conf"
+    # shellcheck disable=SC2016 # the inner bash expands its own variables
     unshare --mount --propagation private --pid --fork --kill-child -- bash -euc '
         root=$1
         # / has to be a mount point inside: the print test makes a mount namespace.
