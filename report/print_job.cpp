@@ -66,6 +66,7 @@ void PrintJob::Print(const BoxReader& box) {
         if (aantal >= sheetFull)
             breakPage();
         platform_->showMessage(accumulateNotice);
+        // NOLINTNEXTLINE(bugprone-empty-catch): the click ends silently, as said above
     } catch (...) {
     }
 }

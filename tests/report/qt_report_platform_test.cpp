@@ -435,7 +435,8 @@ void QtReportPlatformTest::thePrintServicesWordsReachTheUser_data() {
                              << QStringLiteral("De afdrukdienst heeft de afdruk voor \"kolvart\" "
                                                "niet aangenomen: %1");
     QTest::newRow("unreachable")
-        << true << QStringLiteral("De afdrukdienst (/nonexistent/cups.sock) is niet bereikbaar: %1");
+        << true
+        << QStringLiteral("De afdrukdienst (/nonexistent/cups.sock) is niet bereikbaar: %1");
 }
 
 void QtReportPlatformTest::thePrintServicesWordsReachTheUser() {

@@ -36,6 +36,7 @@ string(REGEX REPLACE "${_escape}\\[[0-9;]*m" "" _output "${_output}")
 # One finding to a line; a semicolon in it would split CMake's list.
 string(REPLACE ";" "," _lines "${_output}")
 string(REGEX MATCHALL "[^\n]+: (warning|error): [^\n]+" _findings "${_lines}")
+list(REMOVE_DUPLICATES _findings) # a header's, once for each file that includes it
 set(_own)
 foreach(_finding IN LISTS _findings)
     string(REGEX MATCH "^[^:]+" _file "${_finding}")

@@ -422,15 +422,12 @@ void FrmKolvartTest::filtersKeys_data() {
         << "txtSpD"
         << "5" << QList<Key>{commit(QString(), QStringLiteral("12"))} << "5" << 0;
     const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
-    QTest::newRow("alt with digits and the point") << "txtSpD"
-                                                   << ""
-                                                   << QList<Key>{{Qt::Key_1, Qt::AltModifier},
-                                                                 {Qt::Key_Period, Qt::AltModifier},
-                                                                 {Qt::Key_E, Qt::AltModifier},
-                                                                 {Qt::Key_5, Qt::MetaModifier},
-                                                                 {Qt::Key_1, ctrlAlt},
-                                                                 x11(Qt::Key_7, ctrlAlt, "7")}
-                                                   << "" << 0;
+    QTest::newRow("alt with digits and the point")
+        << "txtSpD"
+        << "" << QList<Key>{{Qt::Key_1, Qt::AltModifier}, {Qt::Key_Period, Qt::AltModifier},
+                            {Qt::Key_E, Qt::AltModifier}, {Qt::Key_5, Qt::MetaModifier},
+                            {Qt::Key_1, ctrlAlt},         x11(Qt::Key_7, ctrlAlt, "7")}
+        << "" << 0;
     QTest::newRow("x11 altgr characters")
         << "txtSpD"
         << "3"
@@ -670,12 +667,12 @@ void FrmKolvartTest::faultIsReportedAndChangesNothing_data() {
     QTest::addColumn<QStringList>("results");
     QTest::addColumn<QString>("message"); // empty: none
     const QStringList before{"1", "2", "3"};
-    QTest::newRow("division by zero") << "C" << QStringList{"0.2", "1", "1"} << before
-                                      << "Rekenfout: Deling door nul.";
-    QTest::newRow("overflow, pasted") << "C" << QStringList{"1e39", "1", "1"} << before
-                                      << "Rekenfout: Overloop.";
-    QTest::newRow("invalid argument, pasted") << "C" << QStringList{"-10", "1", "1"} << before
-                                              << "Rekenfout: Ongeldig argument.";
+    QTest::newRow("division by zero")
+        << "C" << QStringList{"0.2", "1", "1"} << before << "Rekenfout: Deling door nul.";
+    QTest::newRow("overflow, pasted")
+        << "C" << QStringList{"1e39", "1", "1"} << before << "Rekenfout: Overloop.";
+    QTest::newRow("invalid argument, pasted")
+        << "C" << QStringList{"-10", "1", "1"} << before << "Rekenfout: Ongeldig argument.";
     // The results take the locale's separator; the entries still the point.
     QTest::newRow("comma locale") << "nl_NL" << QStringList{"20", "0.5", "10"}
                                   << QStringList{"14,5", "16,6", "33,4"} << "";
