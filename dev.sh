@@ -3,8 +3,9 @@
 # Debian packages it needs and the machine lacks, and says which.
 #
 #   ./dev.sh run         build and start the program
-#   ./dev.sh test        the whole test suite: built with warnings as errors, again without
-#                        the program's X11 code, under AddressSanitizer and
+#   ./dev.sh test        the whole test suite: built with warnings as errors and checked
+#                        with clang-tidy and shellcheck, again without the program's
+#                        X11 code, under AddressSanitizer and
 #                        UndefinedBehaviorSanitizer, and a short fuzz run
 #   ./dev.sh test-debian13  the same suite on Debian 13, in a chroot that it makes once
 #                        (as root) under /var/cache/kolvart and keeps
@@ -180,7 +181,7 @@ deb)
     (cd build/release && cpack -G DEB)
     ;;
 *)
-    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
