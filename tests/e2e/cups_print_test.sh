@@ -334,10 +334,10 @@ shopt -u nullglob
 pdf=${pdfs[0]}
 say "cups-pdf wrote $pdf"
 # The page log's line of the finished job ends with its name, media, sides.
-job_logged() { grep -q '^[^ ]* [^ ]* 1 .* total ' "$log_dir/page_log" 2>/dev/null; }
+job_name() { awk '$3 == 1 && $6 == "total" { print $(NF - 2) }' "$log_dir/page_log" 2>/dev/null; }
+job_logged() { [ -n "$(job_name)" ]; }
 wait_until "$wait_seconds" "the job's line in the page log" job_logged
-job_name=$(awk '$3 == 1 && $6 == "total" { print $(NF - 2) }' "$log_dir/page_log")
-[ "$job_name" = Kolvart ] || fail "the print queue named the job '$job_name', not Kolvart"
+[ "$(job_name)" = Kolvart ] || fail "the print queue named the job '$(job_name)', not Kolvart"
 
 # ----------------------------------------------------------------- PDF ----
 step="checking the PDF"

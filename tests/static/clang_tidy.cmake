@@ -21,9 +21,9 @@ set(_rooms "(app|calc|platform|report|resources|ui)/")
 # clang-tidy's own), for a path such as kolvart-1.2+dfsg.
 string(REGEX REPLACE "([][.*+?^$(){}|\\])" "\\\\\\1" _source_regex "${SOURCE_DIR}")
 
-cmake_host_system_information(RESULT _cores QUERY NUMBER_OF_LOGICAL_CORES)
+# run-clang-tidy runs one clang-tidy for each core.
 execute_process(
-    COMMAND "${RUN_CLANG_TIDY}" -quiet -j ${_cores} -p "${BUILD_DIR}"
+    COMMAND "${RUN_CLANG_TIDY}" -quiet -p "${BUILD_DIR}"
         -clang-tidy-binary "${CLANG_TIDY}"
         "-header-filter=^${_source_regex}/${_rooms}"
         # The compile database is GCC's: Clang does not know all of its warnings.
