@@ -2,6 +2,7 @@
 
 #include "report/report_platform.h"
 
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -43,6 +44,10 @@ const QString roundingNote = QStringLiteral(
 // lines; the message box shows them one over the other.
 const QString accumulateNotice = QStringLiteral("Afdrukken accumuleren totdat het vel vol is") +
                                  QChar(u'\r') + QStringLiteral("of op 'Stoppen' geklikt wordt!");
+
+// A block: a blank line, the value lines, the rounding note and a blank line.
+static_assert(PrintJob::blockLines == 1 + std::size(valueLines) + 2);
+static_assert(PrintJob::blocksPerSheet * counterStep == sheetFull);
 
 std::vector<PrintItem> textLine(const QString& text) {
     return {text};

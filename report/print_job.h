@@ -20,6 +20,12 @@ public:
     // Reads the text of a box at the moment a line needs it.
     using BoxReader = std::function<QString(ReportBox)>;
 
+    // The lines of a full sheet: the empty line it begins with and seven
+    // blocks of nine. The printer sets its lines close enough to hold them.
+    static constexpr int blockLines = 9;
+    static constexpr int blocksPerSheet = 7;
+    static constexpr int linesPerSheet = 1 + blocksPerSheet * blockLines;
+
     explicit PrintJob(std::unique_ptr<ReportPlatform> platform);
 
     // The click of "&Afdruk": opens the job on the first call (printer

@@ -1,8 +1,10 @@
 #include "report/qt_report_platform.h"
 
 #include "report/cups_service.h"
+#include "report/print_job.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -11,8 +13,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QTextBoundaryFinder>
+#include <QTextLayout>
 #include <QTimer>
 
+#include <algorithm>
 #include <type_traits>
 #include <utility>
 
@@ -81,6 +86,8 @@ QPrinter& QtReportPlatform::printer() {
         if (pdf_) {
             printer_->setOutputFormat(QPrinter::PdfFormat);
             printer_->setOutputFileName(pdf_->filePath);
+            if (pdf_->paper)
+                printer_->setPageLayout(*pdf_->paper);
         }
     }
     return *printer_;
@@ -129,6 +136,7 @@ QPainter& QtReportPlatform::openJob() {
         }
         x_ = 0;
         y_ = 0;
+        line_ = 0;
     }
     return *painter_;
 }
@@ -148,16 +156,54 @@ void QtReportPlatform::printLine(const std::vector<PrintItem>& items) {
     lineEnd();
 }
 
+// A text wider than the rest of the line goes on from the left margin of the
+// next line, broken where a line may break, or anywhere in a word wider than
+// the sheet: nothing runs off its right edge.
 void QtReportPlatform::printText(const QString& text) {
     if (text.isEmpty())
         return;
+    openJob();
+    const QFontMetricsF m = metrics();
+    const qreal width = printer().width();
+    if (x_ + m.horizontalAdvance(text) <= width) {
+        drawText(text);
+        return;
+    }
+    // A first word that does not fit the rest of this line starts the next.
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    if (x_ > 0 && x_ + m.horizontalAdvance(text.left(breaks.toNextBoundary())) > width) {
+        x_ = 0;
+        nextLine();
+    }
+    QTextLayout layout(text, font(), &printer());
+    QTextOption wrap;
+    wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(wrap);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+        line.setLineWidth(layout.lineCount() == 1 ? width - x_ : width);
+    layout.endLayout();
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        if (i > 0) {
+            x_ = 0;
+            nextLine();
+        }
+        const QTextLine line = layout.lineAt(i);
+        drawText(text.mid(line.textStart(), line.textLength()));
+    }
+}
+
+void QtReportPlatform::drawText(const QString& text) {
     QPainter& painter = openJob();
     const QFontMetricsF m = metrics();
     // A line that would run past the bottom of the sheet goes on the next
     // one: the printer's own page handling, apart from the report's counter.
-    if (y_ > 0 && y_ + m.height() > printer().height()) {
+    // Line steps that fill a sheet to its bottom may add up to a hair more.
+    constexpr qreal rounding = 1e-6;
+    if (y_ > 0 && y_ + m.height() > printer().height() + rounding) {
         startNewSheet();
         y_ = 0;
+        line_ = 0;
     }
     painter.setFont(font());
     painter.drawText(QPointF(x_, y_ + m.ascent()), text);
@@ -170,13 +216,32 @@ void QtReportPlatform::tabTo(int column) {
     // Past the column already: the rest of the line goes to that column of
     // the next line.
     if (x_ > edge)
-        y_ += m.lineSpacing();
+        nextLine();
     x_ = edge;
 }
 
 void QtReportPlatform::lineEnd() {
     x_ = 0;
-    y_ += metrics().lineSpacing();
+    nextLine();
+}
+
+void QtReportPlatform::nextLine() {
+    y_ += lineStep();
+    ++line_;
+}
+
+// The font's own line spacing, or closer where the lines that a full sheet
+// has still to hold would not fit at that spacing: a sheet holds its seven
+// blocks whatever the font and the paper. Never closer than the font's size;
+// where even that does not fit, lines run onto the next sheet.
+qreal QtReportPlatform::lineStep() {
+    const QFontMetricsF m = metrics();
+    const int linesAfter = PrintJob::linesPerSheet - 1 - line_;
+    if (linesAfter <= 0)
+        return m.lineSpacing();
+    const qreal fit = (printer().height() - y_ - m.height()) / linesAfter;
+    const qreal fontSize = font().pointSizeF() * printer().resolution() / 72.0;
+    return std::min(m.lineSpacing(), std::max(fit, fontSize));
 }
 
 QString QtReportPlatform::fontName() {
@@ -217,6 +282,7 @@ void QtReportPlatform::newPage() {
     startNewSheet();
     x_ = 0;
     y_ = 0;
+    line_ = 0;
 }
 
 void QtReportPlatform::startNewSheet() {

@@ -3,6 +3,7 @@
 #include "report/report_platform.h"
 
 #include <QFont>
+#include <QPageLayout>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -32,6 +33,7 @@ public:
         QString filePath;
         QString startFont;        // the font the printer starts with; empty: the system font
         bool showDialogs = false; // show the printer dialog and the message box anyway
+        std::optional<QPageLayout> paper; // the sheet and its margins; empty: the printer's
     };
 
     // Prints on the platform's default printer; the printer dialog and the
@@ -60,8 +62,11 @@ private:
     QFontMetricsF metrics();
     QPainter& openJob();
     void printText(const QString& text);
+    void drawText(const QString& text);
     void tabTo(int column);
     void lineEnd();
+    void nextLine();
+    qreal lineStep();
     void startNewSheet();
     bool dialogsShown() const;
     QString refusal();
@@ -78,6 +83,7 @@ private:
     // printable area; y is the top of the current line.
     qreal x_ = 0;
     qreal y_ = 0;
+    int line_ = 0; // the number of the current line on the sheet, from 0
 };
 
 } // namespace kolvart

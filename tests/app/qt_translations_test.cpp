@@ -94,7 +94,8 @@ void QtTranslationsTest::qtTextsFollowTheLocale() {
             nullptr,
             kolvart::QtReportPlatform::PdfOutput{pdfDir.filePath(QStringLiteral("out.pdf")),
                                                  {},
-                                                 /*showDialogs=*/true}));
+                                                 /*showDialogs=*/true,
+                                                 /*paper=*/{}}));
     window_->showCentred();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
 
