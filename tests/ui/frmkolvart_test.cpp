@@ -4,7 +4,7 @@
 #include "tests/ui/named_child.h"
 #include "ui/desktop.h"
 #include "ui/frmkolvart.h"
-#include "ui/twips.h"
+#include "ui/layout.h"
 
 #include <QAccessible>
 #include <QApplication>
