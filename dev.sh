@@ -22,9 +22,12 @@ export KOLVART_TEST_REQUIRE_ALL=1
 # Packages to build the program and its tests, with the Wayland platform and
 # the bell played through the sound server there; and to run the tests that
 # start their own X server, window manager, printer service, and Wayland
-# compositor with a sound server and the accessibility bus.
+# compositor with a sound server and the accessibility bus. The window's tests
+# name their fonts: Liberation Sans for the labels, Noto Sans and Cantarell
+# as desktop fonts.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
-    qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
+    qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-liberation2 fonts-noto-core fonts-cantarell
     libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n
     qt6-wayland libcanberra-dev libcanberra0 libcanberra-pulse sound-theme-freedesktop)
 test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemagick cups cups-client cups-bsd

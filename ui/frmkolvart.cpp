@@ -6,6 +6,7 @@
 #include "ui/controls.h"
 #include "ui/key_codes.h"
 #include "ui/layout.h"
+#include "ui/text_room.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace kolvart {
@@ -31,6 +33,28 @@ constexpr int buttonHeight = 375;
 const QString afdrukCaption = QStringLiteral("&Afdruk");
 const QString stoppenCaption = QStringLiteral("&Stoppen");
 const QString berekenCaption = QStringLiteral("&Bereken");
+
+// The least scale, from the designed size up, at which the boxes have room
+// for their digits in the application's font and the buttons for their
+// captions in theirs (a platform theme may give buttons a font of their
+// own). Measured once: the window is laid out when it is made.
+Layout fittingLayout(const QStyle& style) {
+    const QFont boxFont = QApplication::font();
+    const QFont buttonFont = QApplication::font("QPushButton");
+    const QString captions[] = {afdrukCaption, stoppenCaption, berekenCaption};
+    const auto fits = [&](const Layout& layout) {
+        const QSize button = layout.size(buttonWidth, buttonHeight);
+        return boxHasRoom(style, boxFont, layout.size(boxWidth, boxHeight)) &&
+               std::ranges::all_of(captions, [&](const QString& caption) {
+                   return buttonHasRoom(style, buttonFont, caption, button);
+               });
+    };
+    // Ten times the designed size at most, whatever a style asks for.
+    Layout layout;
+    while (!fits(layout) && layout.percent() < 1000)
+        layout = layout.larger();
+    return layout;
+}
 
 // One row of a frame: the label at the left and its box at the right.
 void makeRow(const Layout& layout, QGroupBox* frame, int top, QLabel*& label, const char* labelName,
@@ -50,6 +74,7 @@ void showFailure(QWidget* parent, const QString& text) {
 frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportPlatform> printer,
                        QWidget* parent)
     : QWidget(parent)
+    , layout_(fittingLayout(*style()))
     , desktop_(std::move(desktop))
     , job_(std::make_unique<PrintJob>(std::move(printer))) {
     setObjectName(QStringLiteral("frmKolvart"));

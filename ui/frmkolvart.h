@@ -81,7 +81,7 @@ private:
     QPushButton* cmdStoppen = nullptr;
     QPushButton* cmdBereken = nullptr;
 
-    const Layout layout_; // the window as designed
+    const Layout layout_; // grown with the desktop's text size
 
     std::unique_ptr<Desktop> desktop_;
     std::unique_ptr<PrintJob> job_;
