@@ -23,7 +23,8 @@ export KOLVART_TEST_REQUIRE_ALL=1
 # the bell played through the sound server there; and to run the tests that
 # start their own X server, window manager, printer service, and Wayland
 # compositor with a sound server and the accessibility bus; and the fonts of
-# KDE Plasma and GNOME, that the report has to fit seven blocks to a sheet in.
+# KDE Plasma and GNOME, that the window has to grow for and the report has to
+# fit seven blocks to a sheet in.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
     qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
     libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n

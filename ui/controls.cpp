@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include "ui/layout.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,15 +15,16 @@ namespace kolvart {
 namespace {
 
 // The face that the frames and labels ask for, with the installed stand-ins
-// of the same narrow proportions behind it.
+// of the same narrow proportions behind it, and its size in the window as
+// designed.
 const QStringList labelFamilies{QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
                                 QStringLiteral("Arimo"), QStringLiteral("Arial")};
 constexpr qreal labelPointSize = 9.6;
 
-QFont labelFont(QFont::Weight weight) {
+QFont labelFont(QFont::Weight weight, const Layout& layout) {
     QFont font;
     font.setFamilies(labelFamilies);
-    font.setPointSizeF(labelPointSize);
+    font.setPointSizeF(layout.points(labelPointSize));
     font.setWeight(weight);
     font.setItalic(false);
     font.setUnderline(false);
@@ -40,11 +43,11 @@ QFont defaultFont() {
 } // namespace
 
 QLabel* makeLabel(QWidget* container, const char* name, const QString& caption, QRect geometry,
-                  QFont::Weight weight, LabelBackground background) {
+                  QFont::Weight weight, LabelBackground background, const Layout& layout) {
     auto* label = new QLabel(caption, container);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(geometry);
-    label->setFont(labelFont(weight));
+    label->setFont(labelFont(weight, layout));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(false);
     label->setTextFormat(Qt::PlainText);
@@ -67,11 +70,12 @@ QLineEdit* makeBox(QWidget* container, const char* name, QRect geometry, QLabel*
     return box;
 }
 
-QGroupBox* makeFrame(QWidget* window, const char* name, const QString& caption, QRect geometry) {
+QGroupBox* makeFrame(QWidget* window, const char* name, const QString& caption, QRect geometry,
+                     const Layout& layout) {
     auto* frame = new QGroupBox(caption, window);
     frame->setObjectName(QLatin1String(name));
     frame->setGeometry(geometry);
-    frame->setFont(labelFont(QFont::Bold));
+    frame->setFont(labelFont(QFont::Bold, layout));
     return frame;
 }
 

@@ -5,7 +5,8 @@
 #include "resources/app_icon.h"
 #include "ui/controls.h"
 #include "ui/key_codes.h"
-#include "ui/twips.h"
+#include "ui/layout.h"
+#include "ui/text_room.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,17 +18,50 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace kolvart {
 namespace {
 
+// The size of the boxes and of the buttons, in twips, and the buttons'
+// captions, their access keys marked with "&".
+constexpr int boxWidth = 1335;
+constexpr int boxHeight = 285;
+constexpr int buttonWidth = 975;
+constexpr int buttonHeight = 375;
+const QString afdrukCaption = QStringLiteral("&Afdruk");
+const QString stoppenCaption = QStringLiteral("&Stoppen");
+const QString berekenCaption = QStringLiteral("&Bereken");
+
+// The least scale, from the designed size up, at which the boxes have room
+// for their digits in the application's font and the buttons for their
+// captions in theirs (a platform theme may give buttons a font of their
+// own). Measured once: the window is laid out when it is made.
+Layout fittingLayout(const QStyle& style) {
+    const QFont boxFont = QApplication::font();
+    const QFont buttonFont = QApplication::font("QPushButton");
+    const QString captions[] = {afdrukCaption, stoppenCaption, berekenCaption};
+    const auto fits = [&](const Layout& layout) {
+        const QSize button = layout.size(buttonWidth, buttonHeight);
+        return boxHasRoom(style, boxFont, layout.size(boxWidth, boxHeight)) &&
+               std::ranges::all_of(captions, [&](const QString& caption) {
+                   return buttonHasRoom(style, buttonFont, caption, button);
+               });
+    };
+    // Ten times the designed size at most, whatever a style asks for.
+    Layout layout;
+    while (!fits(layout) && layout.percent() < 1000)
+        layout = layout.larger();
+    return layout;
+}
+
 // One row of a frame: the label at the left and its box at the right.
-void makeRow(QGroupBox* frame, int top, QLabel*& label, const char* labelName,
+void makeRow(const Layout& layout, QGroupBox* frame, int top, QLabel*& label, const char* labelName,
              const QString& caption, int labelWidth, QLineEdit*& box, const char* boxName) {
-    label = makeLabel(frame, labelName, caption, twipsRect(120, top, labelWidth, 252),
-                      QFont::Normal, LabelBackground::Container);
-    box = makeBox(frame, boxName, twipsRect(3480, top, 1335, 285), label);
+    label = makeLabel(frame, labelName, caption, layout.rect(120, top, labelWidth, 252),
+                      QFont::Normal, LabelBackground::Container, layout);
+    box = makeBox(frame, boxName, layout.rect(3480, top, boxWidth, boxHeight), label);
 }
 
 // A failure the user has to know of, in a box titled with the program's name.
@@ -40,6 +74,7 @@ void showFailure(QWidget* parent, const QString& text) {
 frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportPlatform> printer,
                        QWidget* parent)
     : QWidget(parent)
+    , layout_(fittingLayout(*style()))
     , desktop_(std::move(desktop))
     , job_(std::make_unique<PrintJob>(std::move(printer))) {
     setObjectName(QStringLiteral("frmKolvart"));
@@ -48,7 +83,7 @@ frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportP
     // The layout is fixed from left to right, also where Qt's translations
     // turn the rest of the application to a right-to-left language.
     setLayoutDirection(Qt::LeftToRight);
-    setFixedSize(twips(5316), twips(4632));
+    setFixedSize(layout_.size(5316, 4632));
 
     buildControls();
     bindEvents();
@@ -57,8 +92,9 @@ frmKolvart::frmKolvart(std::unique_ptr<Desktop> desktop, std::unique_ptr<ReportP
 frmKolvart::~frmKolvart() = default;
 
 void frmKolvart::buildControls() {
-    Label1 = makeLabel(this, "Label1", QStringLiteral("Luchtspoelberekening volgens Wheeler"),
-                       twipsRect(120, 120, 5055, 375), QFont::Bold, LabelBackground::Own);
+    Label1 =
+        makeLabel(this, "Label1", QStringLiteral("Luchtspoelberekening volgens Wheeler"),
+                  layout_.rect(120, 120, 5055, 375), QFont::Bold, LabelBackground::Own, layout_);
 
     // A rule in the window-text colour, drawn over the banner's background.
     Line2 = new QFrame(this);
@@ -66,33 +102,34 @@ void frmKolvart::buildControls() {
     Line2->setFrameShape(QFrame::HLine);
     Line2->setFrameShadow(QFrame::Plain);
     Line2->setLineWidth(1);
-    Line2->setGeometry(twips(120), twips(480), twips(5160) - twips(120), 1);
+    Line2->setGeometry(layout_.pixels(120), layout_.pixels(480),
+                       layout_.pixels(5160) - layout_.pixels(120), 1);
     Line2->raise();
 
     Frame2 = makeFrame(this, "Frame2", QStringLiteral("Invoer gegevens"),
-                       twipsRect(120, 600, 5052, 1575));
-    makeRow(Frame2, 360, Label2, "Label2", QStringLiteral("Spoel diameter in mm"), 3252, txtSpD,
-            "txtSpD");
-    makeRow(Frame2, 720, Label3, "Label3", QStringLiteral("Draaddikte in mm"), 3132, txtDD,
+                       layout_.rect(120, 600, 5052, 1575), layout_);
+    makeRow(layout_, Frame2, 360, Label2, "Label2", QStringLiteral("Spoel diameter in mm"), 3252,
+            txtSpD, "txtSpD");
+    makeRow(layout_, Frame2, 720, Label3, "Label3", QStringLiteral("Draaddikte in mm"), 3132, txtDD,
             "txtDD");
-    makeRow(Frame2, 1080, Label4, "Label4", QStringLiteral("Zelfinductie in uH  (min. 0.001)"),
-            3132, txtZI, "txtZI");
+    makeRow(layout_, Frame2, 1080, Label4, "Label4",
+            QStringLiteral("Zelfinductie in uH  (min. 0.001)"), 3132, txtZI, "txtZI");
 
     Frame1 = makeFrame(this, "Frame1", QStringLiteral("Resultaat voor enkellaags luchtspoel"),
-                       twipsRect(120, 2280, 5052, 1575));
-    makeRow(Frame1, 360, Label7, "Label7", QStringLiteral("Spoel diameter in mm (gecorr.)"), 3012,
-            txtSpD2, "txtSpD2");
-    makeRow(Frame1, 720, Label6, "Label6", QStringLiteral("Spoel lengte (wikkelruimte) in mm"),
-            3132, txtSpL, "txtSpL");
-    makeRow(Frame1, 1080, Label8, "Label8", QStringLiteral("Aantal windingen"), 3012, txtAW,
-            "txtAW");
+                       layout_.rect(120, 2280, 5052, 1575), layout_);
+    makeRow(layout_, Frame1, 360, Label7, "Label7",
+            QStringLiteral("Spoel diameter in mm (gecorr.)"), 3012, txtSpD2, "txtSpD2");
+    makeRow(layout_, Frame1, 720, Label6, "Label6",
+            QStringLiteral("Spoel lengte (wikkelruimte) in mm"), 3132, txtSpL, "txtSpL");
+    makeRow(layout_, Frame1, 1080, Label8, "Label8", QStringLiteral("Aantal windingen"), 3012,
+            txtAW, "txtAW");
 
-    cmdAfdruk =
-        makeButton(this, "cmdAfdruk", QStringLiteral("&Afdruk"), twipsRect(480, 4080, 975, 375));
-    cmdStoppen =
-        makeButton(this, "cmdStoppen", QStringLiteral("&Stoppen"), twipsRect(2160, 4080, 975, 375));
-    cmdBereken =
-        makeButton(this, "cmdBereken", QStringLiteral("&Bereken"), twipsRect(3840, 4080, 975, 375));
+    cmdAfdruk = makeButton(this, "cmdAfdruk", afdrukCaption,
+                           layout_.rect(480, 4080, buttonWidth, buttonHeight));
+    cmdStoppen = makeButton(this, "cmdStoppen", stoppenCaption,
+                            layout_.rect(2160, 4080, buttonWidth, buttonHeight));
+    cmdBereken = makeButton(this, "cmdBereken", berekenCaption,
+                            layout_.rect(3840, 4080, buttonWidth, buttonHeight));
 
     // Tab walks the buttons, then the results, then the entries, and round.
     QWidget* const order[] = {cmdBereken, cmdAfdruk, cmdStoppen, txtSpD2, txtSpL,

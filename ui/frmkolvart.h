@@ -3,6 +3,7 @@
 #include "report/report_platform.h"
 #include "ui/desktop.h"
 #include "ui/key_filter.h"
+#include "ui/layout.h"
 #include "ui/placement.h"
 
 #include <QWidget>
@@ -79,6 +80,8 @@ private:
     QPushButton* cmdAfdruk = nullptr;
     QPushButton* cmdStoppen = nullptr;
     QPushButton* cmdBereken = nullptr;
+
+    const Layout layout_; // grown with the desktop's text size
 
     std::unique_ptr<Desktop> desktop_;
     std::unique_ptr<PrintJob> job_;

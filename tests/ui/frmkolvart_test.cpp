@@ -4,10 +4,11 @@
 #include "tests/ui/named_child.h"
 #include "ui/desktop.h"
 #include "ui/frmkolvart.h"
-#include "ui/twips.h"
+#include "ui/layout.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QBitmap>
 #include <QClipboard>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -20,6 +21,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegion>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
@@ -65,6 +67,14 @@ Key x11(Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text) {
     return {key, modifiers, text};
 }
 
+// Rows of the application's font: Qt's default as the tests start, and a
+// desktop's larger text size, which the window grows for.
+void addFontRows() {
+    QTest::addColumn<QFont>("applicationFont");
+    QTest::newRow("default font") << QFont();
+    QTest::newRow("Noto Sans 16") << QFont(QStringLiteral("Noto Sans"), 16);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(QList<Key>)
@@ -77,10 +87,13 @@ private slots:
     void init();
     void cleanup();
 
+    void startsEmptyCentredWithTheCaretInTheDiameter_data();
     void startsEmptyCentredWithTheCaretInTheDiameter();
     void placesEveryControl_data();
     void placesEveryControl();
+    void usesTheFontsOfItsCaptions_data() { addFontRows(); }
     void usesTheFontsOfItsCaptions();
+    void clipsNoCaption_data() { addFontRows(); }
     void clipsNoCaption();
     void namesEveryBoxAndButtonForScreenReaders();
     void tabWalksTheFocusCycle();
@@ -114,6 +127,10 @@ private slots:
 private:
     template <typename T> T* child(const char* name) const { return namedChild<T>(*window_, name); }
     QLineEdit* box(const char* name) const { return child<QLineEdit>(name); }
+    // Opens the window anew with the row's font as the application's, and
+    // what the window is scaled by, as its width shows it.
+    void openWith(const QFont& font);
+    qreal factor() const { return window_->width() / (5316.0 / kolvart::twipsPerPixel); }
     void press(QWidget* target, const Key& key);
     // Runs check() on the message box that the next modal loop opens, then
     // closes it. Deleting the returned watch stops the waiting.
@@ -125,6 +142,7 @@ private:
     void enter(const char* spD, const char* dd, const char* zi);
 
     kolvart::PrinterScript printer_;
+    QFont startFont_; // the application's font as the tests start
     std::unique_ptr<frmKolvart> window_;
     int beeps_ = 0;
     int ends_ = 0;
@@ -133,6 +151,7 @@ private:
 // Set by main() in the program; the window's boxes take their title from it.
 void FrmKolvartTest::initTestCase() {
     QApplication::setApplicationName(QStringLiteral("Kolvart"));
+    startFont_ = QApplication::font();
 }
 
 void FrmKolvartTest::init() {
@@ -147,6 +166,16 @@ void FrmKolvartTest::init() {
 
 void FrmKolvartTest::cleanup() {
     window_.reset();
+    QApplication::setFont(startFont_);
+}
+
+void FrmKolvartTest::openWith(const QFont& font) {
+    if (font == startFont_)
+        return;
+    QCOMPARE(QFontInfo(font).family(), font.family()); // installed, not a stand-in
+    window_.reset();
+    QApplication::setFont(font);
+    init();
 }
 
 void FrmKolvartTest::press(QWidget* target, const Key& key) {
@@ -183,7 +212,18 @@ QPointer<QTimer> FrmKolvartTest::whenMessageBoxOpens(std::function<void(QMessage
     return poll;
 }
 
+void FrmKolvartTest::startsEmptyCentredWithTheCaretInTheDiameter_data() {
+    QTest::addColumn<QFont>("applicationFont");
+    QTest::addColumn<bool>("asDesigned"); // every text fits the window as designed
+    QTest::newRow("default font") << QFont() << true;
+    QTest::newRow("GNOME's Cantarell 11") << QFont(QStringLiteral("Cantarell"), 11) << true;
+    QTest::newRow("Noto Sans 16") << QFont(QStringLiteral("Noto Sans"), 16) << false;
+}
+
 void FrmKolvartTest::startsEmptyCentredWithTheCaretInTheDiameter() {
+    QFETCH(QFont, applicationFont);
+    QFETCH(bool, asDesigned);
+    openWith(applicationFont);
     QCOMPARE(window_->windowTitle(), QStringLiteral("Berekenen van luchtspoeltjes"));
     for (const char* name : {"txtSpD", "txtDD", "txtZI", "txtSpD2", "txtSpL", "txtAW"})
         QVERIFY2(box(name)->text().isEmpty(), name);
@@ -191,7 +231,9 @@ void FrmKolvartTest::startsEmptyCentredWithTheCaretInTheDiameter() {
     const QRect screen = window_->screen()->availableGeometry();
     QVERIFY(qAbs(window_->frameGeometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(window_->frameGeometry().center().y() - screen.center().y()) <= 1);
-    QCOMPARE(window_->size(), QSize(kolvart::twips(5316), kolvart::twips(4632)));
+    QVERIFY(qAbs(window_->height() - 4632.0 / kolvart::twipsPerPixel * factor()) <= 1);
+    if (asDesigned)
+        QCOMPARE(window_->size(), QSize(kolvart::twips(5316), kolvart::twips(4632)));
     QCOMPARE(window_->minimumSize(), window_->maximumSize());
     QVERIFY(!window_->windowIcon().isNull());
 }
@@ -199,8 +241,11 @@ void FrmKolvartTest::startsEmptyCentredWithTheCaretInTheDiameter() {
 void FrmKolvartTest::placesEveryControl_data() {
     QTest::addColumn<QString>("container");
     QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QFont>("applicationFont");
     const auto row = [](const char* name, const char* container, QRect geometry) {
-        QTest::newRow(name) << QString::fromLatin1(container) << geometry;
+        QTest::newRow(name) << QString::fromLatin1(container) << geometry << QFont();
+        QTest::addRow("%s, Noto Sans 16", name)
+            << QString::fromLatin1(container) << geometry << QFont(QStringLiteral("Noto Sans"), 16);
     };
     row("Label1", "frmKolvart", twipsRect(120, 120, 5055, 375));
     row("Line2", "frmKolvart", QRect(kolvart::twips(120), kolvart::twips(480), 336, 1));
@@ -226,13 +271,28 @@ void FrmKolvartTest::placesEveryControl_data() {
 void FrmKolvartTest::placesEveryControl() {
     QFETCH(QString, container);
     QFETCH(QRect, geometry);
-    auto* widget = child<QWidget>(QTest::currentDataTag());
+    QFETCH(QFont, applicationFont);
+    openWith(applicationFont);
+    auto* widget =
+        child<QWidget>(qPrintable(QString::fromLatin1(QTest::currentDataTag()).section(',', 0, 0)));
     QCOMPARE(widget->parentWidget()->objectName(), container);
-    QCOMPARE(widget->geometry(), geometry);
+    const QRect shown = widget->geometry();
+    // Today's pixels scaled by the window's factor, but for the rounding of
+    // both from the twips and of the factor read off the window.
+    const auto near = [scale = factor()](int edge, int today) {
+        return qAbs(edge - today * scale) <= 1 + scale / 2;
+    };
+    if (applicationFont == startFont_)
+        QCOMPARE(shown, geometry);
+    else
+        QVERIFY(near(shown.x(), geometry.x()) && near(shown.y(), geometry.y()) &&
+                near(shown.width(), geometry.width()) && near(shown.height(), geometry.height()));
     QVERIFY(widget->isVisible());
 }
 
 void FrmKolvartTest::usesTheFontsOfItsCaptions() {
+    QFETCH(QFont, applicationFont);
+    openWith(applicationFont);
     const QString standIn = QFontInfo(child<QLabel>("Label2")->font()).family();
     QVERIFY2(standIn == QLatin1String("Liberation Sans") || standIn == QLatin1String("Arimo"),
              qPrintable(standIn));
@@ -241,7 +301,7 @@ void FrmKolvartTest::usesTheFontsOfItsCaptions() {
         const QFont font = child<QWidget>(name)->font();
         const bool bold = name[0] == 'F' || QByteArray(name) == "Label1";
         QCOMPARE(QFontInfo(font).family(), standIn);
-        QCOMPARE(font.pointSizeF(), 9.6);
+        QVERIFY(qAbs(font.pointSizeF() - 9.6 * factor()) < 0.02); // as the window grew
         QCOMPARE(font.weight(), bold ? QFont::Bold : QFont::Normal);
         QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
     }
@@ -256,6 +316,8 @@ void FrmKolvartTest::usesTheFontsOfItsCaptions() {
 }
 
 void FrmKolvartTest::clipsNoCaption() {
+    QFETCH(QFont, applicationFont);
+    openWith(applicationFont);
     for (QLabel* label : window_->findChildren<QLabel*>()) {
         const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
         QVERIFY2(needed <= label->contentsRect().width(),
@@ -277,11 +339,28 @@ void FrmKolvartTest::clipsNoCaption() {
         QVERIFY2(label.left() >= 0 && label.right() < frame->width() && needed <= label.width(),
                  qPrintable(frame->objectName()));
     }
+    // A caption has the room Qt's common style gives it: the button margin
+    // and the frame, which is also all a line of the font has to spare.
     for (QPushButton* button : window_->findChildren<QPushButton*>()) {
         const QString caption = QString(button->text()).remove(QLatin1Char('&'));
-        const int margin = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin);
-        const int needed = QFontMetrics(button->font()).horizontalAdvance(caption) + margin;
-        QVERIFY2(needed <= button->width(), qPrintable(button->objectName()));
+        const QFontMetrics metrics(button->font());
+        const int frame = 2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        const int needed = metrics.horizontalAdvance(caption) + frame +
+                           button->style()->pixelMetric(QStyle::PM_ButtonMargin);
+        QVERIFY2(needed <= button->width() && metrics.height() + frame <= button->height(),
+                 qPrintable(button->objectName()));
+    }
+    // A box shows its digits whole: as high as a box four times its height.
+    const auto inkHeight = [](QWidget* widget) {
+        const QBitmap ink = QBitmap::fromImage(widget->grab().toImage(), Qt::ThresholdDither);
+        return QRegion(ink).boundingRect().height();
+    };
+    child<QPushButton>("cmdAfdruk")->setFocus(); // no caret in the boxes
+    for (QLineEdit* box : window_->findChildren<QLineEdit*>()) {
+        box->setText(QStringLiteral("0123456789"));
+        const int shown = inkHeight(box);
+        box->resize(box->width(), 4 * box->height());
+        QVERIFY2(shown >= inkHeight(box), qPrintable(box->objectName()));
     }
 }
 
