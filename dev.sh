@@ -22,9 +22,9 @@ export KOLVART_TEST_REQUIRE_ALL=1
 # Packages to build the program and its tests, with the Wayland platform and
 # the bell played through the sound server there; and to run the tests that
 # start their own X server, window manager, printer service, and Wayland
-# compositor with a sound server and the accessibility bus; and the fonts of
-# KDE Plasma and GNOME, that the window has to grow for and the report has to
-# fit seven blocks to a sheet in.
+# compositor with a sound server and the accessibility bus; and the desktops'
+# fonts (Debian's DejaVu Sans, KDE Plasma's Noto Sans, GNOME's Cantarell) that
+# the window has to grow for and the report has to fit seven blocks to a sheet in.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
     qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
     libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n
@@ -32,7 +32,7 @@ build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-
 test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemagick cups cups-client cups-bsd
     printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
     clang libclang-rt-dev clang-tidy shellcheck python3 dpkg-dev file lintian man-db
-    fonts-noto-core fonts-cantarell
+    fonts-dejavu-core fonts-noto-core fonts-cantarell
     sway wtype dbus at-spi2-core python3-gi gir1.2-atspi-2.0 pulseaudio pulseaudio-utils)
 
 install_missing() {

@@ -235,7 +235,7 @@ void QtReportPlatformTest::sheetsHoldSevenBlocks() {
     if (QFontInfo(QFont(font)).family() != font) {
         if (qEnvironmentVariable("KOLVART_TEST_REQUIRE_ALL") == QLatin1String("1"))
             QFAIL(qPrintable(font + QStringLiteral(" is not installed")));
-        QSKIP("the font is not installed (fonts-noto-core, fonts-cantarell)");
+        QSKIP("the font is not installed (fonts-dejavu-core, fonts-noto-core, fonts-cantarell)");
     }
 
     const QString path = pdfPath(QStringLiteral("sheets-") + QTest::currentDataTag());
