@@ -4,7 +4,6 @@
 #include "report/print_job.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -162,7 +161,6 @@ void QtReportPlatform::printLine(const std::vector<PrintItem>& items) {
 void QtReportPlatform::printText(const QString& text) {
     if (text.isEmpty())
         return;
-    openJob();
     const QFontMetricsF m = metrics();
     const qreal width = printer().width();
     if (x_ + m.horizontalAdvance(text) <= width) {
