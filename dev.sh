@@ -24,7 +24,8 @@ export KOLVART_TEST_REQUIRE_ALL=1
 # start their own X server, window manager, printer service, and Wayland
 # compositor with a sound server and the accessibility bus; and the desktops'
 # fonts (Debian's DejaVu Sans, KDE Plasma's Noto Sans, GNOME's Cantarell) that
-# the window has to grow for and the report has to fit seven blocks to a sheet in.
+# the window has to grow for and the report has to fit seven blocks to a sheet in;
+# and Qt's GTK platform theme, which Qt loads by itself on GNOME.
 build_packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
     qt6-qpa-plugins libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
     libxcb1-dev libxcb-damage0-dev libcups2-dev qt6-translations-l10n
@@ -33,7 +34,13 @@ test_packages=(xvfb xauth x11-utils x11-xkb-utils xdotool xclip openbox imagemag
     printer-driver-cups-pdf poppler-utils desktop-file-utils appstream
     clang libclang-rt-dev clang-tidy shellcheck python3 dpkg-dev file lintian man-db
     fonts-dejavu-core fonts-noto-core fonts-cantarell
-    sway wtype dbus at-spi2-core python3-gi gir1.2-atspi-2.0 pulseaudio pulseaudio-utils)
+    sway wtype dbus at-spi2-core python3-gi gir1.2-atspi-2.0 pulseaudio pulseaudio-utils
+    qt6-gtk-platformtheme)
+# KDE's Breeze style, whose colours the window has to keep to: for Qt 6 from
+# Debian 13 on (Debian 12's is for Qt 5 alone).
+if [ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" != bookworm ]; then
+    test_packages+=(kde-style-breeze)
+fi
 
 install_missing() {
     local missing=()

@@ -2,6 +2,7 @@
 #include "app/qt_desktop.h"
 #include "app/qt_translations.h"
 #include "app/session_end.h"
+#include "app/start_environment.h"
 #include "app/start_messages.h"
 #include "report/qt_report_platform.h"
 #include "ui/frmkolvart.h"
@@ -19,6 +20,7 @@
 // says which, and the program ends with status 1.
 int main(int argc, char* argv[]) {
     using namespace kolvart;
+    prepareStartEnvironment(argc, argv);
     holdStartMessages(argc, argv);
     QApplication app(argc, argv);
     releaseStartMessages();

@@ -14,16 +14,6 @@
 namespace kolvart {
 namespace {
 
-// The platforms chosen with -platform or QT_QPA_PLATFORM, empty where Qt
-// chooses: Wayland first where WAYLAND_DISPLAY is set, then X11.
-QByteArray chosenPlatforms(int argc, char* argv[]) {
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return argv[i + 1];
-    }
-    return qgetenv("QT_QPA_PLATFORM");
-}
-
 // The line for a start where Qt opened none of the displays it tried, naming
 // them; empty where a platform without a display of these was chosen.
 QByteArray noDisplay(const QByteArray& chosen) {
@@ -84,6 +74,14 @@ void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
 }
 
 } // namespace
+
+QByteArray chosenPlatforms(int argc, char* argv[]) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return argv[i + 1];
+    }
+    return qgetenv("QT_QPA_PLATFORM");
+}
 
 void holdStartMessages(int argc, char* argv[]) {
     platforms = chosenPlatforms(argc, argv);

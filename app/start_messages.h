@@ -1,6 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+
 namespace kolvart {
+
+// The platforms chosen with -platform or QT_QPA_PLATFORM, empty where Qt
+// chooses: Wayland first where WAYLAND_DISPLAY is set, then X11.
+QByteArray chosenPlatforms(int argc, char* argv[]);
 
 // Holds back what Qt says while QApplication opens the display, from now
 // until releaseStartMessages(). Where Qt can open none of the displays it

@@ -52,7 +52,9 @@ QLabel* makeLabel(QWidget* container, const char* name, const QString& caption, 
     label->setWordWrap(false);
     label->setTextFormat(Qt::PlainText);
     if (background == LabelBackground::Own) {
-        label->setBackgroundRole(QPalette::Button);
+        // The window's own colour: a style may give buttons a shade of their
+        // own (KDE's Breeze a lighter one), and the banner is no button.
+        label->setBackgroundRole(QPalette::Window);
         label->setAutoFillBackground(true);
     }
     return label;

@@ -17,8 +17,8 @@ class Layout;
 // The controls of the window, each made with its name, place and font.
 // Geometries are in the container's pixels (see layout.h).
 
-// How a label's background is painted: in its own 3-D face colour, or the
-// container's, which some styles paint in another shade than the window's.
+// How a label's background is painted: filled in the window's own colour,
+// or the container's, which some styles paint in another shade.
 enum class LabelBackground { Own, Container };
 
 // A label in the label font at the window's scale.

@@ -96,12 +96,14 @@ void frmKolvart::buildControls() {
         makeLabel(this, "Label1", QStringLiteral("Luchtspoelberekening volgens Wheeler"),
                   layout_.rect(120, 120, 5055, 375), QFont::Bold, LabelBackground::Own, layout_);
 
-    // A rule in the window-text colour, drawn over the banner's background.
+    // A solid rule in the window-text colour, drawn over the banner's
+    // background. It is filled, not drawn as a frame's line: a style draws
+    // those in its own shade (KDE's Breeze in a pale grey).
     Line2 = new QFrame(this);
     Line2->setObjectName(QStringLiteral("Line2"));
-    Line2->setFrameShape(QFrame::HLine);
-    Line2->setFrameShadow(QFrame::Plain);
-    Line2->setLineWidth(1);
+    Line2->setFrameShape(QFrame::NoFrame);
+    Line2->setBackgroundRole(QPalette::WindowText);
+    Line2->setAutoFillBackground(true);
     Line2->setGeometry(layout_.pixels(120), layout_.pixels(480),
                        layout_.pixels(5160) - layout_.pixels(120), 1);
     Line2->raise();

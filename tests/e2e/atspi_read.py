@@ -14,7 +14,7 @@ the label beside it. The end-to-end test on Wayland reads the boxes this way:
 the program needs no hook of its own for it.
 
 Exits 3 when the application is not (yet) on the bus, so that the caller can
-try again; the caller runs this under a timeout, since a call on the bus can
+try again, and 4 when more than one application carries its name in any case; the caller runs this under a timeout, since a call on the bus can
 hang while the program is busy.
 """
 
@@ -48,6 +48,11 @@ def main():
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
     desktop = Atspi.get_desktop(0)
+    apps = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
+    namesakes = [a.get_name() for a in apps if a and a.get_name().lower() == sys.argv[1].lower()]
+    if len(namesakes) > 1:
+        print("on the bus %d times: %s" % (len(namesakes), ", ".join(namesakes)), file=sys.stderr)
+        return 4
     for index in range(desktop.get_child_count()):
         application = desktop.get_child_at_index(index)
         if application is None or application.get_name() != sys.argv[1]:

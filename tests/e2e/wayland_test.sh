@@ -35,6 +35,10 @@
 # - the print dialog opened with Alt+A and cancelled, the focus again staying;
 # - Alt+S: with no print queue it says that the block was not sent, then the
 #   program ends with status 0;
+# - started as GNOME starts programs (Xvfb standing in for XWayland), the
+#   window opens on X11 at a fixed size, so that GNOME offers no maximize,
+#   and GTK, loaded with Qt's GTK platform theme, lists no second program on
+#   the accessibility bus;
 # - last, the program started with WAYLAND_DISPLAY naming no compositor has to
 #   end at once with status 1 and one line naming WAYLAND_DISPLAY.
 #
@@ -64,11 +68,13 @@ take_program "$@"
     missing+=("a /dev/shm that everyone may write (tmpfs, mode 1777)")
 require_tools sway:sway swaymsg:sway wtype:wtype pulseaudio:pulseaudio pactl:pulseaudio-utils \
     dbus-daemon:dbus dbus-send:dbus stdbuf:coreutils setpriv:util-linux flock:util-linux \
-    timeout:coreutils
+    timeout:coreutils Xvfb:xvfb xdotool:xdotool xprop:x11-utils
+[ -n "$(find /usr/lib/*/qt6/plugins/platformthemes -name 'libqgtk3.so' 2>/dev/null)" ] ||
+    missing+=("Qt's GTK platform theme (package qt6-gtk-platformtheme)")
 
 make_temp_dir kolvart-wayland
 stop_on_exit app_pid "the program" sway_pid sway pactl_pid "pactl subscribe" \
-    pulse_pid PulseAudio bus_pid "the session bus"
+    pulse_pid PulseAudio bus_pid "the session bus" xvfb_pid Xvfb
 diagnose_more() {
     if [ -n "$sway_pid" ] && alive "$sway_pid"; then
         echo "----- windows on sway (id, focused, name) -----"
@@ -339,6 +345,24 @@ keys -k Return
 expect_program_end "Alt+S and the box closed"
 expect_beeps 0 "Alt+S"
 say "Alt+S said that nothing was sent to a printer and ended the program with status 0"
+
+# --------------------------------------------------------------- GNOME ----
+start_xvfb 1024x768x24
+step="starting the program as GNOME does"
+as_user setpriv --pdeathsig TERM -- env XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME \
+    DISPLAY="$DISPLAY" CUPS_SERVER="$runtime/no-cups" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    "$tmp/kolvart" >"$log_dir/program.log" 2>&1 &
+app_pid=$!
+find_window x11_window "^$title\$" "$title on X11"
+xprop -id "$x11_window" WM_NORMAL_HINTS >"$tmp/hints"
+[ "$(sed -n 's/.*\(minimum\|maximum\) size: //p' "$tmp/hints" | sort -u | wc -l)" -eq 1 ] ||
+    fail "the window on X11 has no fixed size: $(cat "$tmp/hints")"
+! sway_windows | grep -qF "$title" || fail "the window opened on Wayland too"
+expect_boxes "|||||" "the start on X11"
+stop_process "$app_pid" "the program"
+app_pid=
+say "as on GNOME, the window opens on X11 at a fixed size, listed once on the accessibility bus"
 
 # ------------------------------------------------- no compositor there ----
 step="starting the program on a WAYLAND_DISPLAY with no compositor"

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOptionGroupBox>
 #include <QTest>
 #include <QTimer>
@@ -73,12 +74,14 @@ void addFontRows() {
     QTest::newRow("Noto Sans 16") << QFont(QStringLiteral("Noto Sans"), 16);
 }
 
-// A row whose font is not installed is skipped, unless the run demands every
-// tool and font.
-void skipOrFailWithout(const QString& family) {
-    if (qEnvironmentVariable("KOLVART_TEST_REQUIRE_ALL") == QLatin1String("1"))
-        QFAIL(qPrintable(family + QStringLiteral(" is not installed")));
-    QSKIP("the font is not installed (fonts-noto-core, fonts-cantarell)");
+// A row whose font or style is not installed is skipped, unless the run
+// demands every tool, font and style that Debian packages for this Qt.
+void skipOrFailWithout(const QString& name,
+                       const char* packages = "fonts-noto-core, fonts-cantarell",
+                       bool packaged = true) {
+    if (packaged && qEnvironmentVariable("KOLVART_TEST_REQUIRE_ALL") == QLatin1String("1"))
+        QFAIL(qPrintable(name + QStringLiteral(" is not installed")));
+    QSKIP(qPrintable(name + QStringLiteral(" is not installed (%1)").arg(QLatin1String(packages))));
 }
 
 } // namespace
@@ -149,7 +152,8 @@ private:
     void enter(const char* spD, const char* dd, const char* zi);
 
     kolvart::PrinterScript printer_;
-    QFont startFont_; // the application's font as the tests start
+    QFont startFont_;    // the application's font as the tests start
+    QString startStyle_; // and its style
     std::unique_ptr<frmKolvart> window_;
     int beeps_ = 0;
     int ends_ = 0;
@@ -159,6 +163,7 @@ private:
 void FrmKolvartTest::initTestCase() {
     QApplication::setApplicationName(QStringLiteral("Kolvart"));
     startFont_ = QApplication::font();
+    startStyle_ = QApplication::style()->name();
 }
 
 void FrmKolvartTest::init() {
@@ -174,6 +179,8 @@ void FrmKolvartTest::init() {
 void FrmKolvartTest::cleanup() {
     window_.reset();
     QApplication::setFont(startFont_);
+    if (QApplication::style()->name() != startStyle_)
+        QApplication::setStyle(startStyle_);
 }
 
 bool FrmKolvartTest::openWith(const QFont& font) {
@@ -858,25 +865,42 @@ void FrmKolvartTest::stopDropsQueuedInput() {
 
 void FrmKolvartTest::labelsShowTheirBackground_data() {
     QTest::addColumn<QString>("label");
-    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QString>("style");    // empty: the tests' own
+    QTest::addColumn<QPalette>("palette"); // none set: the style's own
+    // Window, button and text shades all apart, so that a fill or a rule in
+    // the wrong one shows; and Breeze Dark's.
+    QPalette apart(QColor(70, 70, 74), QColor(40, 40, 44));
+    apart.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    QPalette breezeDark(QColor(0x29, 0x2c, 0x30), QColor(0x20, 0x23, 0x26));
+    breezeDark.setColor(QPalette::WindowText, QColor(0xfc, 0xfc, 0xfc));
     // A label in a frame shows the frame's interior; Label1 fills its own
-    // background in the 3-D face colour, with the rule drawn over it.
+    // background in the window's colour, with the rule drawn over it.
     for (const bool dark : {false, true}) {
         const char* palette = dark ? "dark" : "default";
         for (const char* label : {"Label2", "Label4", "Label7", "Label8", "Label1"})
-            QTest::addRow("%s, %s palette", label, palette) << QString::fromLatin1(label) << dark;
+            QTest::addRow("%s, %s palette", label, palette)
+                << QString::fromLatin1(label) << QString() << (dark ? apart : QPalette());
     }
+    const QString banner = QStringLiteral("Label1"), breeze = QStringLiteral("Breeze");
+    QTest::newRow("Label1, Breeze") << banner << breeze << QPalette();
+    QTest::newRow("Label1, Breeze Dark") << banner << breeze << breezeDark;
 }
 
 void FrmKolvartTest::labelsShowTheirBackground() {
     QFETCH(QString, label);
-    QFETCH(bool, dark);
-    if (dark) {
-        // Window and button shades apart, so that a fill in the wrong one shows.
-        QPalette palette(QColor(70, 70, 74), QColor(40, 40, 44));
-        palette.setColor(QPalette::WindowText, QColor(230, 230, 230));
-        window_->setPalette(palette);
+    QFETCH(QString, style);
+    QFETCH(QPalette, palette);
+    if (!style.isEmpty()) {
+        QStyle* const styled = QStyleFactory::create(style);
+        if (!styled) // Debian packages KDE's style for Qt 6 from Qt 6.8 on
+            return skipOrFailWithout(style, "kde-style-breeze",
+                                     QT_VERSION >= QT_VERSION_CHECK(6, 8, 0));
+        window_.reset();
+        QApplication::setStyle(styled);
+        init();
     }
+    if (palette.resolveMask() != 0)
+        window_->setPalette(palette);
     auto* shown = child<QLabel>(qPrintable(label));
     const QImage image = window_->grab().toImage();
     QCOMPARE(image.size(), window_->size() * image.devicePixelRatio());
@@ -887,7 +911,14 @@ void FrmKolvartTest::labelsShowTheirBackground() {
     const QPoint inLabel =
         shown->mapTo(window_.get(), QPoint(shown->width() - 2, shown->height() / 2));
     if (label == QLatin1String("Label1")) {
-        QCOMPARE(pixel(inLabel), shown->palette().color(QPalette::Button).rgb());
+        const QRgb windowColour = shown->palette().color(QPalette::Window).rgb();
+        QCOMPARE(pixel(inLabel), windowColour);
+        // The rule: one solid row of the text colour across the banner.
+        const QRect rule = child<QFrame>("Line2")->geometry();
+        for (const int x : {rule.left(), rule.center().x(), rule.right()}) {
+            QCOMPARE(pixel({x, rule.top()}), shown->palette().color(QPalette::WindowText).rgb());
+            QCOMPARE(pixel({x, rule.top() - 1}), windowColour);
+        }
         return;
     }
     // The frame's interior just right of the label, left of its box.
