@@ -354,6 +354,7 @@ as_user setpriv --pdeathsig TERM -- env XDG_SESSION_TYPE=wayland XDG_CURRENT_DES
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
     "$tmp/kolvart" >"$log_dir/program.log" 2>&1 &
 app_pid=$!
+x11_window='' # the window id, set by find_window
 find_window x11_window "^$title\$" "$title on X11"
 xprop -id "$x11_window" WM_NORMAL_HINTS >"$tmp/hints"
 [ "$(sed -n 's/.*\(minimum\|maximum\) size: //p' "$tmp/hints" | sort -u | wc -l)" -eq 1 ] ||
