@@ -199,18 +199,19 @@ void QtReportPlatformTest::initTestCase() {
 }
 
 void QtReportPlatformTest::sheetsHoldSevenBlocks_data() {
-    QTest::addColumn<QString>("font"); // the desktop's, that the printer starts with
+    QTest::addColumn<QString>("font"); // the desktop's, that the printer starts with; empty: Qt's
     QTest::addColumn<QPageLayout>("paper");
     QTest::addColumn<int>("prints");
     QTest::addColumn<QList<int>>("blocksPerSheet"); // empty: as many as the sheets hold
+    QTest::addColumn<QString>("diameter");          // the box's text; empty: 10
 
     const QString dejaVu = QStringLiteral("DejaVu Sans");
-    QTest::newRow("one") << dejaVu << a4 << 1 << QList<int>{1};
-    QTest::newRow("three") << dejaVu << a4 << 3 << QList<int>{3};
+    QTest::newRow("one") << dejaVu << a4 << 1 << QList<int>{1} << QString();
+    QTest::newRow("three") << dejaVu << a4 << 3 << QList<int>{3} << QString();
     // The page is broken right after the seventh block: the second sheet
     // holds only the empty line.
-    QTest::newRow("seven") << dejaVu << a4 << 7 << QList<int>{7, 0};
-    QTest::newRow("fifteen") << dejaVu << a4 << 15 << QList<int>{7, 7, 1};
+    QTest::newRow("seven") << dejaVu << a4 << 7 << QList<int>{7, 0} << QString();
+    QTest::newRow("fifteen") << dejaVu << a4 << 15 << QList<int>{7, 7, 1} << QString();
     // The desktops' fonts on laser and inkjet sheets: the lines are set
     // closer where the font's own spacing would not fit seven blocks.
     const std::pair<const char*, QPageLayout> papers[] = {
@@ -219,12 +220,23 @@ void QtReportPlatformTest::sheetsHoldSevenBlocks_data() {
         {"Letter inkjet", sheet(QPageSize::Letter, 18, 36)}};
     for (const char* font : {"DejaVu Sans", "Noto Sans", "Cantarell"}) {
         for (const auto& [name, paper] : papers)
-            QTest::addRow("%s, %s", font, name) << font << paper << 8 << QList<int>{7, 1};
+            QTest::addRow("%s, %s", font, name)
+                << font << paper << 8 << QList<int>{7, 1} << QString();
     }
     // Too small for seven blocks even at the closest lines, and narrower
-    // than the rounding note: lines go on on the next line and sheet.
-    QTest::newRow("A5") << QStringLiteral("Noto Sans") << sheet(QPageSize::A5, 12, 12) << 8
-                        << QList<int>{};
+    // than the rounding note: lines go on on the next line and sheet, never
+    // closer than the font's size. A long pasted diameter, in groups of
+    // digits or in one piece, goes on from the left margin below its column.
+    const QString grouped =
+        QStringLiteral("1.") + QStringLiteral("41421 35623 73095 ").repeated(16);
+    for (const char* font : {"", "Noto Sans", "Cantarell"}) {
+        const char* name = *font ? font : "default font";
+        QTest::addRow("%s, A5", name)
+            << font << sheet(QPageSize::A5, 12, 12) << 8 << QList<int>{} << QString();
+        QTest::addRow("%s, grouped digits", name) << font << a4 << 1 << QList<int>{1} << grouped;
+        QTest::addRow("%s, 400 digits", name)
+            << font << a4 << 1 << QList<int>{1} << QString(400, u'7');
+    }
 }
 
 void QtReportPlatformTest::sheetsHoldSevenBlocks() {
@@ -232,7 +244,8 @@ void QtReportPlatformTest::sheetsHoldSevenBlocks() {
     QFETCH(QPageLayout, paper);
     QFETCH(int, prints);
     QFETCH(QList<int>, blocksPerSheet);
-    if (QFontInfo(QFont(font)).family() != font) {
+    QFETCH(QString, diameter);
+    if (!font.isEmpty() && QFontInfo(QFont(font)).family() != font) {
         if (qEnvironmentVariable("KOLVART_TEST_REQUIRE_ALL") == QLatin1String("1"))
             QFAIL(qPrintable(font + QStringLiteral(" is not installed")));
         QSKIP("the font is not installed (fonts-dejavu-core, fonts-noto-core, fonts-cantarell)");
@@ -240,8 +253,11 @@ void QtReportPlatformTest::sheetsHoldSevenBlocks() {
 
     const QString path = pdfPath(QStringLiteral("sheets-") + QTest::currentDataTag());
     auto job = pdfJob(path, font, false, paper);
-    for (int i = 0; i < prints; ++i)
-        job->Print(boxText);
+    for (int i = 0; i < prints; ++i) {
+        job->Print([&](ReportBox box) {
+            return box == ReportBox::SpD && !diameter.isEmpty() ? diameter : boxText(box);
+        });
+    }
     job->Stop();
 
     QList<int> blocks;
@@ -251,12 +267,25 @@ void QtReportPlatformTest::sheetsHoldSevenBlocks() {
         QCOMPARE(std::accumulate(blocks.begin(), blocks.end(), 0), prints);
     else
         QCOMPARE(blocks, blocksPerSheet);
-    // Every word whole, inside the printable area of its sheet.
+    // Every word whole, inside the printable area of its sheet, and none
+    // over another: the height its letters fill, the font's size about the
+    // middle of its box, clear of every other word's.
     const QRectF area = paper.paintRect(QPageLayout::Point).adjusted(-0.5, -0.5, 0.5, 0.5);
+    const auto letters = [](const Word& word) {
+        const double middle = (word.y + word.bottom) / 2;
+        return QRectF(QPointF(word.x, middle - 4.95), QPointF(word.right, middle + 4.95));
+    };
+    const std::vector<Word> words = pdfWords(path);
     int ends = 0;
-    for (const Word& word : pdfWords(path)) {
+    for (const Word& word : words) {
         QVERIFY2(area.contains(QRectF(QPointF(word.x, word.y), QPointF(word.right, word.bottom))),
                  qPrintable(word.text + QStringLiteral(" on sheet %1").arg(word.page)));
+        for (const Word& other : words) {
+            if (&other != &word && other.page == word.page &&
+                letters(other).intersects(letters(word)))
+                QFAIL(qPrintable(word.text + QStringLiteral(" over ") + other.text +
+                                 QStringLiteral(" on sheet %1").arg(word.page)));
+        }
         ends += word.text == QLatin1String("diameter");
     }
     QCOMPARE(ends, prints); // the rounding note's last word

@@ -28,7 +28,6 @@
 #include <QTimer>
 
 using kolvart::frmKolvart;
-using kolvart::twipsRect;
 
 namespace {
 
@@ -251,8 +250,8 @@ void FrmKolvartTest::startsEmptyCentredWithTheCaretInTheDiameter() {
     QVERIFY(qAbs(window_->frameGeometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(window_->frameGeometry().center().y() - screen.center().y()) <= 1);
     QVERIFY(qAbs(window_->height() - 4632.0 / kolvart::twipsPerPixel * factor()) <= 1);
-    if (asDesigned)
-        QCOMPARE(window_->size(), QSize(kolvart::twips(5316), kolvart::twips(4632)));
+    if (asDesigned) // 5316 x 4632 twips, 354.4 x 308.8 pixels
+        QCOMPARE(window_->size(), QSize(354, 309));
     QCOMPARE(window_->minimumSize(), window_->maximumSize());
     QVERIFY(!window_->windowIcon().isNull());
 }
@@ -266,25 +265,27 @@ void FrmKolvartTest::placesEveryControl_data() {
         QTest::addRow("%s, Noto Sans 16", name)
             << QString::fromLatin1(container) << geometry << QFont(QStringLiteral("Noto Sans"), 16);
     };
-    row("Label1", "frmKolvart", twipsRect(120, 120, 5055, 375));
-    row("Line2", "frmKolvart", QRect(kolvart::twips(120), kolvart::twips(480), 336, 1));
-    row("Frame2", "frmKolvart", twipsRect(120, 600, 5052, 1575));
-    row("Label2", "Frame2", twipsRect(120, 360, 3252, 252));
-    row("txtSpD", "Frame2", twipsRect(3480, 360, 1335, 285));
-    row("Label3", "Frame2", twipsRect(120, 720, 3132, 252));
-    row("txtDD", "Frame2", twipsRect(3480, 720, 1335, 285));
-    row("Label4", "Frame2", twipsRect(120, 1080, 3132, 252));
-    row("txtZI", "Frame2", twipsRect(3480, 1080, 1335, 285));
-    row("Frame1", "frmKolvart", twipsRect(120, 2280, 5052, 1575));
-    row("Label7", "Frame1", twipsRect(120, 360, 3012, 252));
-    row("txtSpD2", "Frame1", twipsRect(3480, 360, 1335, 285));
-    row("Label6", "Frame1", twipsRect(120, 720, 3132, 252));
-    row("txtSpL", "Frame1", twipsRect(3480, 720, 1335, 285));
-    row("Label8", "Frame1", twipsRect(120, 1080, 3012, 252));
-    row("txtAW", "Frame1", twipsRect(3480, 1080, 1335, 285));
-    row("cmdAfdruk", "frmKolvart", twipsRect(480, 4080, 975, 375));
-    row("cmdStoppen", "frmKolvart", twipsRect(2160, 4080, 975, 375));
-    row("cmdBereken", "frmKolvart", twipsRect(3840, 4080, 975, 375));
+    // The places as designed, in pixels worked out by hand from the twips (15
+    // to a pixel, every edge on the nearest one): not by the window's own sums.
+    row("Label1", "frmKolvart", QRect(8, 8, 337, 25));
+    row("Line2", "frmKolvart", QRect(8, 32, 336, 1));
+    row("Frame2", "frmKolvart", QRect(8, 40, 337, 105));
+    row("Label2", "Frame2", QRect(8, 24, 217, 17));
+    row("txtSpD", "Frame2", QRect(232, 24, 89, 19));
+    row("Label3", "Frame2", QRect(8, 48, 209, 17));
+    row("txtDD", "Frame2", QRect(232, 48, 89, 19));
+    row("Label4", "Frame2", QRect(8, 72, 209, 17));
+    row("txtZI", "Frame2", QRect(232, 72, 89, 19));
+    row("Frame1", "frmKolvart", QRect(8, 152, 337, 105));
+    row("Label7", "Frame1", QRect(8, 24, 201, 17));
+    row("txtSpD2", "Frame1", QRect(232, 24, 89, 19));
+    row("Label6", "Frame1", QRect(8, 48, 209, 17));
+    row("txtSpL", "Frame1", QRect(232, 48, 89, 19));
+    row("Label8", "Frame1", QRect(8, 72, 201, 17));
+    row("txtAW", "Frame1", QRect(232, 72, 89, 19));
+    row("cmdAfdruk", "frmKolvart", QRect(32, 272, 65, 25));
+    row("cmdStoppen", "frmKolvart", QRect(144, 272, 65, 25));
+    row("cmdBereken", "frmKolvart", QRect(256, 272, 65, 25));
 }
 
 void FrmKolvartTest::placesEveryControl() {
