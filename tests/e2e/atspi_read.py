@@ -14,8 +14,9 @@ the label beside it. The end-to-end test on Wayland reads the boxes this way:
 the program needs no hook of its own for it.
 
 Exits 3 when the application is not (yet) on the bus, so that the caller can
-try again, and 4 when more than one application carries its name in any case; the caller runs this under a timeout, since a call on the bus can
-hang while the program is busy.
+try again, and 4 when more than one application carries its name in any
+case; the caller runs this under a timeout, since a call on the bus can hang
+while the program is busy.
 """
 
 import sys
@@ -49,13 +50,13 @@ def main():
         return 2
     desktop = Atspi.get_desktop(0)
     apps = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
-    namesakes = [a.get_name() for a in apps if a and a.get_name().lower() == sys.argv[1].lower()]
+    apps = [a for a in apps if a is not None]
+    namesakes = [a.get_name() for a in apps if a.get_name().lower() == sys.argv[1].lower()]
     if len(namesakes) > 1:
         print("on the bus %d times: %s" % (len(namesakes), ", ".join(namesakes)), file=sys.stderr)
         return 4
-    for index in range(desktop.get_child_count()):
-        application = desktop.get_child_at_index(index)
-        if application is None or application.get_name() != sys.argv[1]:
+    for application in apps:
+        if application.get_name() != sys.argv[1]:
             continue
         out = []
         for window_index in range(application.get_child_count()):
@@ -64,9 +65,8 @@ def main():
                 walk(window, clean(window.get_name()), out)
         print("\n".join(out))
         return 0
-    names = [desktop.get_child_at_index(i) for i in range(desktop.get_child_count())]
-    print("not on the bus; there are: %s" % ", ".join(
-        repr(a.get_name()) for a in names if a is not None), file=sys.stderr)
+    print("not on the bus; there are: %s" % ", ".join(repr(a.get_name()) for a in apps),
+          file=sys.stderr)
     return 3
 
 
